@@ -1,0 +1,1 @@
+// Anchor for targets that are made only of other targets' objects.

@@ -1,0 +1,21 @@
+#pragma once
+// Process-wide state of the signed-in operator and the program's folders.
+#include <QString>
+
+extern int OperatorId;           // 0 before login, 9999 in the service session
+extern QString OperatorLogin;
+extern int OperatorRightsLevel;  // smaller is more; 1 before the first login
+extern bool OperatorStatsAllowed;
+extern bool LoginSucceeded;
+
+extern const QString ProgramVersion;      // "v6.14"
+extern const QString ProgramBuildSuffix;  // "001"
+
+// The folder of the executable, with a trailing separator.
+QString ProgramFolder();
+// Tests and tools may point the program folder elsewhere.
+void SetProgramFolder(const QString& folder);
+// "orlix_priv" in the program folder, with a trailing separator.
+extern QString PrivateFolder;
+extern QString ExportFolder;
+extern QString ArchiveFolder;

@@ -1,0 +1,2 @@
+-- placeholder, replaced by the full base script
+CREATE TABLE IF NOT EXISTS INI (I_FILENAME varchar(100) NOT NULL, I_OPERATOR int NOT NULL, I_SECTION varchar(100) NOT NULL, I_IDENT varchar(100) NOT NULL, I_VALUE text, UNIQUE KEY (I_FILENAME, I_OPERATOR, I_SECTION, I_IDENT)) ENGINE=InnoDB COLLATE utf8_polish_ci;

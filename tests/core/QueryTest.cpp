@@ -1,0 +1,140 @@
+#include "core/Query.h"
+#include "core/DedicatedSession.h"
+#include "tests/support/TestDb.h"
+
+#include <QSignalSpy>
+
+class QueryTest : public DbTest
+{
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        S()->ExecQuery(
+            QStringLiteral("CREATE TABLE GR (GR_INDEX int NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                           "GR_NAZWA varchar(50) NOT NULL, GR_OPIS varchar(50) NOT NULL DEFAULT 'opis', "
+                           "GR_KWOTA decimal(16,2) NOT NULL DEFAULT 0) ENGINE=InnoDB"));
+        S()->ExecQuery(QStringLiteral("CREATE TABLE D (D_INDEX int NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                                      "D_GR int NOT NULL, D_TXT varchar(20) NOT NULL) ENGINE=InnoDB"));
+        for (const char* n : {"alfa", "beta", "gamma"})
+            S()->ExecQuery(QStringLiteral("insert into GR set GR_NAZWA=:p1"), {n});
+        S()->ExecQuery(QStringLiteral("insert into D (D_GR, D_TXT) values (1,'a1'),(1,'a2'),(2,'b1')"));
+    }
+};
+
+TEST_F(QueryTest, NavigatesAndReadsFields)
+{
+    auto q = S()->OpenQuery(QStringLiteral("select * from GR order by GR_INDEX"));
+    EXPECT_EQ(q->RecordCount(), 3);
+    EXPECT_TRUE(q->Bof());
+    QStringList names;
+    for (q->First(); !q->Eof(); q->Next())
+        names << q->FieldByName(QStringLiteral("gr_nazwa"))->AsString();
+    EXPECT_EQ(names, (QStringList{"alfa", "beta", "gamma"}));
+    q->Last();
+    EXPECT_EQ(q->RecNo(), 3);
+    q->Prior();
+    EXPECT_EQ(q->FieldByName(QStringLiteral("GR_INDEX"))->AsInteger(), 2);
+    EXPECT_TRUE(q->Locate(QStringLiteral("GR_NAZWA"), TArg(QStringLiteral("GAMMA")), {true, false}));
+    EXPECT_EQ(q->RecNo(), 3);
+    EXPECT_FALSE(q->Locate(QStringLiteral("GR_NAZWA"), TArg(QStringLiteral("GAMMA"))));
+    EXPECT_THROW(q->FieldByName(QStringLiteral("nope")), EDatabaseError);
+}
+
+TEST_F(QueryTest, LiveEditsAreWrittenBackByKey)
+{
+    auto q = S()->OpenLiveQuery(QStringLiteral("select * from GR order by GR_INDEX"));
+    q->SetRecNo(2);
+    q->Edit();
+    q->FieldByName(QStringLiteral("GR_NAZWA"))->SetAsString(QStringLiteral("Beta'2"));
+    q->Post();
+    EXPECT_EQ(S()->GetQueryValueAsString(QStringLiteral("select GR_NAZWA from GR where GR_INDEX=2")),
+              QStringLiteral("Beta'2"));
+    EXPECT_EQ(q->FieldByName(QStringLiteral("GR_NAZWA"))->AsString(), QStringLiteral("Beta'2"));
+
+    int afterInsert = 0, beforePost = 0;
+    q->AfterInsert = [&](TQuery& ds) {
+        ++afterInsert;
+        ds.FieldByName(QStringLiteral("GR_NAZWA"))->SetAsString(QStringLiteral("nowa"));
+    };
+    q->BeforePost = [&](TQuery&) { ++beforePost; };
+    q->Append();
+    q->Post();
+    EXPECT_EQ(afterInsert, 1);
+    EXPECT_EQ(beforePost, 1);
+    // The key and the server's defaults are read back.
+    EXPECT_EQ(q->FieldByName(QStringLiteral("GR_INDEX"))->AsInteger(), 4);
+    EXPECT_EQ(q->FieldByName(QStringLiteral("GR_OPIS"))->AsString(), QStringLiteral("opis"));
+    EXPECT_EQ(q->RecordCount(), 4);
+
+    q->Locate(QStringLiteral("GR_INDEX"), TArg(1));
+    q->Delete();
+    EXPECT_EQ(q->RecordCount(), 3);
+    EXPECT_TRUE(S()->IsQueryEmpty(QStringLiteral("select 1 from GR where GR_INDEX=1")));
+
+    q->Edit();
+    q->FieldByName(QStringLiteral("GR_NAZWA"))->SetAsString(QStringLiteral("cancelled"));
+    q->Cancel();
+    EXPECT_TRUE(S()->IsQueryEmpty(QStringLiteral("select 1 from GR where GR_NAZWA='cancelled'")));
+}
+
+TEST_F(QueryTest, ReadOnlyResultRefusesEdits)
+{
+    auto q = S()->OpenQuery(QStringLiteral("select * from GR"));
+    EXPECT_THROW(q->Edit(), EDatabaseError);
+}
+
+TEST_F(QueryTest, RefreshQueryKeepsTheRecordOrFallsBackToFirst)
+{
+    TQuery q;
+    q.SetSQL(QStringLiteral("select * from GR order by GR_INDEX"));
+    RefreshQuery(&q, QStringLiteral("GR_INDEX")); // closed: nothing happens
+    EXPECT_FALSE(q.Active());
+    q.Open();
+    q.SetRecNo(2);
+    S()->ExecQuery(QStringLiteral("insert into GR set GR_INDEX=0, GR_NAZWA='aaa0'"));
+    RefreshQuery(&q, QStringLiteral("GR_INDEX"));
+    EXPECT_EQ(q.FieldByName(QStringLiteral("GR_INDEX"))->AsInteger(), 2);
+    S()->ExecQuery(QStringLiteral("delete from GR where GR_INDEX=2"));
+    RefreshQuery(&q, QStringLiteral("GR_INDEX"));
+    EXPECT_EQ(q.RecNo(), 1);
+}
+
+TEST_F(QueryTest, RefreshQueryToLastInsertLandsOnTheNewRow)
+{
+    TQuery q;
+    q.SetSQL(QStringLiteral("select * from GR order by GR_NAZWA"));
+    q.Open();
+    S()->ExecQuery(QStringLiteral("insert into GR set GR_NAZWA='aaaa'"));
+    RefreshQueryToLastInsert(&q, QStringLiteral("GR_INDEX"));
+    EXPECT_EQ(q.FieldByName(QStringLiteral("GR_NAZWA"))->AsString(), QStringLiteral("aaaa"));
+}
+
+TEST_F(QueryTest, DetailFollowsItsMaster)
+{
+    TQuery master;
+    master.SetSQL(QStringLiteral("select GR_INDEX from GR order by GR_INDEX"));
+    TQuery detail;
+    detail.SetSQL(QStringLiteral("select * from D where D_GR = :GR_INDEX order by D_INDEX"));
+    detail.SetMasterSource(&master);
+    master.Open();
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 2);
+    master.Next();
+    EXPECT_EQ(detail.RecordCount(), 1);
+    EXPECT_EQ(detail.FieldByName(QStringLiteral("D_TXT"))->AsString(), QStringLiteral("b1"));
+    master.Next();
+    EXPECT_EQ(detail.RecordCount(), 0);
+}
+
+TEST_F(QueryTest, ControlsHearOneMoveAfterABulkWalk)
+{
+    auto q = S()->OpenQuery(QStringLiteral("select * from GR"));
+    QSignalSpy spy(q.get(), &TQuery::CurrentChanged);
+    q->DisableControls();
+    for (q->First(); !q->Eof(); q->Next()) {
+    }
+    EXPECT_EQ(spy.count(), 0);
+    q->EnableControls();
+    EXPECT_EQ(spy.count(), 1);
+}

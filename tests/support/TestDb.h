@@ -1,0 +1,32 @@
+#pragma once
+// Test fixtures on the throwaway server that scripts/test.sh starts.
+#include "core/DedicatedSession.h"
+
+#include <gtest/gtest.h>
+#include <QString>
+
+// Connection to the test server (ORLIX_TEST_SOCKET, ORLIX_TEST_USER, ORLIX_TEST_PASSWORD).
+TConnectionParams TestServerParams(const QString& database = QString());
+
+// Each test gets its own new, empty database; GlobalSession() points at it.
+class DbTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    TDedicatedSession* S() const { return GlobalSession(); }
+    const QString& DatabaseName() const { return m_dbName; }
+    // Fills the test's database with the base schema script "orlix6.sql"
+    // (copied from a template database built once per script version).
+    void LoadSchema();
+    // Runs a SQL script file against the test's database.
+    void RunScript(const QString& path);
+
+private:
+    QString m_dbName;
+    std::unique_ptr<TDatabase> m_db;
+};
+
+// A folder for files a test leaves for inspection: build/test-output/<sub>.
+QString TestOutputDir(const QString& sub);
