@@ -1,7 +1,67 @@
-#include <QApplication>
+// Orlix6 KSeF: start-up and shutdown of the main program.
+#include "core/Application.h"
+#include "core/DataModule.h"
+#include "core/DedicatedSession.h"
+#include "core/DialogPL.h"
+#include "core/FormLogo.h"
+#include "core/ProgramExit.h"
+#include "core/Session.h"
+#include "mainwindow/Glowny.h"
+#include "platform/OdbcDataSource.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+namespace {
+
+int runProgram()
+{
+    FormLogo = new TFormLogo();
+    CreateOdbcDataSource(QStringLiteral("ORLIX4SQL"));
+    FormLogo->CzynnoscLabel->clear();
+    FormLogo->Gauge1->setVisible(false);
+    FormLogo->show();
+    FormLogo->CzynnoscLabel->setVisible(true);
+    FormLogo->Gauge1->setVisible(true);
+    FormLogo->repaint();
+    FormLogo->SetStepText(QStringLiteral("Łączenie do bazy danych..."));
+    FormLogo->repaint();
+
+    Data = new TData();
+    Data->DataCreate();
+
+    FormGlowny = new TFormGlowny();
+    Data->RunStartupSequence(FormLogo);
+
+    // The windows that live for the whole run are created here as their units
+    // arrive; the steps keep their texts (there is no step 10).
+    const char* steps[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "11", "12", "13", "14", "15", "16", "Gotowe"};
+    for (const char* s : steps)
+        FormLogo->StepProgress(QStringLiteral("Uruchamianie aplikacji ... ") + QLatin1String(s));
+    FormLogo->HideWithFade();
+
+    // No login dialog yet: the session keeps the administrator level of the start-up.
+    LoginSucceeded = true;
+    FormGlowny->show();
+    const int rc = QApplication::exec();
+    Data->CloseDatasets();
+    return rc;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    return 0;
+    TOrlixApplication app(argc, argv);
+    SetProgramFormats();
+    try {
+        return runProgram();
+    } catch (const EProgramExit& e) {
+        return e.code;
+    } catch (const std::exception& e) {
+        // An error that escaped a start-up step: shown, then exit code 1.
+        const auto* db = dynamic_cast<const EDatabaseError*>(&e);
+        TMD::MessageDlg(db ? db->Message() : QString::fromUtf8(e.what()), mtError, mbOK);
+        return 1;
+    }
 }

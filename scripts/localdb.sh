@@ -17,7 +17,7 @@ mariadbd_bin() {
 }
 
 is_running() {
-  [ -S "$SOCKET" ] && mariadb-admin --no-defaults --socket="$SOCKET" -uroot ${ORLIX_DB_PASSWORD:+-p"$ORLIX_DB_PASSWORD"} \
+  [ -S "$SOCKET" ] && MYSQL_PWD="${ORLIX_DB_PASSWORD:-}" mariadb-admin --no-defaults --socket="$SOCKET" -uroot \
      --connect-timeout=2 ping >/dev/null 2>&1
 }
 
@@ -43,8 +43,8 @@ start() {
     --skip-networking --user="$(id -un)" --log-error="$LOG" \
     --character-set-server=utf8mb3 --collation-server=utf8mb3_polish_ci \
     --max-connections=500 --skip-log-bin "${fast[@]}" >/dev/null 2>&1 &
-  local pw_opt=()
   for _ in $(seq 1 300); do
+    # ping answers 0 once the server is up, even when the password is refused
     if [ -S "$SOCKET" ] && mariadb-admin --no-defaults --socket="$SOCKET" -uroot ping >/dev/null 2>&1; then
       break
     fi
@@ -53,8 +53,8 @@ start() {
   done
   if ! [ -S "$SOCKET" ]; then echo "MariaDB did not start; see $LOG" >&2; tail -20 "$LOG" >&2 || true; exit 1; fi
   if [ "$fresh" = 1 ] && [ -n "${ORLIX_DB_PASSWORD:-}" ]; then
-    mariadb --no-defaults --socket="$SOCKET" -uroot \
-      -e "ALTER USER 'root'@'localhost' IDENTIFIED BY '$ORLIX_DB_PASSWORD'; FLUSH PRIVILEGES;"
+    printf "ALTER USER 'root'@'localhost' IDENTIFIED BY '%s'; FLUSH PRIVILEGES;\n" "$ORLIX_DB_PASSWORD" |
+      mariadb --no-defaults --socket="$SOCKET" -uroot
   fi
   echo "started: $SOCKET"
 }

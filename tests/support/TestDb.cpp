@@ -76,6 +76,8 @@ void DbTest::TearDown()
 {
     ReleaseGlobalSession();
     if (m_db) {
+        // A test may have registered its own connection under the same name.
+        TDatabase::Register(m_db.get());
         try {
             TDedicatedSession* s = TDedicatedSession::CreateOnDatabase(DefaultDatabaseName);
             std::unique_ptr<TDedicatedSession> guard(s);
