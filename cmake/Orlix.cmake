@@ -28,6 +28,10 @@ function(orlix_test_folder name)
   add_executable(test-${name} ${srcs})
   set_target_properties(test-${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(test-${name} PRIVATE orlix_test_support orlix Qt6::Test GTest::gtest GTest::gmock)
+  # The synthetic ISP generator of bench/ doubles as a fixture.
+  if(EXISTS ${CMAKE_SOURCE_DIR}/bench/common)
+    target_link_libraries(test-${name} PRIVATE orlix_bench_common)
+  endif()
   target_precompile_headers(test-${name} REUSE_FROM orlix_pch)
   gtest_discover_tests(test-${name} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)

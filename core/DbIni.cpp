@@ -1,11 +1,14 @@
 #include "core/DbIni.h"
 
+#include <algorithm>
+
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
 #include "platform/NetworkAdapter.h"
 
 #include <QSettings>
+#include <algorithm>
 #include <cmath>
 
 QString HostId = QStringLiteral("00-00-00-00-00-00");
@@ -119,17 +122,23 @@ QString TDbIni::ReadString(const QString& section, const QString& ident, const Q
 void TDbIni::WriteString(const QString& section, const QString& ident, const QString& value)
 {
     TDedicatedSession* s = GlobalSession();
+    const QString update = QStringLiteral("update INI set I_VALUE = :p1 where I_FILENAME = :p2 and I_OPERATOR = :p3 "
+                                          "and I_SECTION = :p4 and I_IDENT = :p5");
     if (s->IsQueryEmpty(QStringLiteral("Select 1 from INI where I_FILENAME = :p1 and I_OPERATOR = :p2 and "
                                        "I_SECTION = :p3 and I_IDENT = :p4"),
-                        {FileName, Operator, section, ident}))
-        s->ExecQuery(QStringLiteral("insert into INI (I_FILENAME, I_OPERATOR, I_SECTION, I_IDENT, I_VALUE) "
-                                    "values (:p1,:p2,:p3,:p4,:p5)"),
-                     {FileName, Operator, section, ident, value});
-    else
-        s->ExecQuery(
-            QStringLiteral("update INI set I_VALUE = :p1 where I_FILENAME = :p2 and I_OPERATOR = :p3 and "
-                           "I_SECTION = :p4 and I_IDENT = :p5"),
-            {value, FileName, Operator, section, ident});
+                        {FileName, Operator, section, ident})) {
+        try {
+            s->ExecQuery(QStringLiteral("insert into INI (I_FILENAME, I_OPERATOR, I_SECTION, I_IDENT, I_VALUE) "
+                                        "values (:p1,:p2,:p3,:p4,:p5)"),
+                         {FileName, Operator, section, ident, value});
+            return;
+        } catch (const EDatabaseError& e) {
+            // Another workstation inserted the same key a moment ago: the
+            // table's key refused ours, so the write becomes an update.
+            if (std::find(e.ErrorCodes().begin(), e.ErrorCodes().end(), 1062) == e.ErrorCodes().end()) throw;
+        }
+    }
+    s->ExecQuery(update, {value, FileName, Operator, section, ident});
 }
 
 int TDbIni::ReadInteger(const QString& section, const QString& ident, int def) const

@@ -4,7 +4,11 @@
 class TFormLogo;
 
 void UpgradeSchema(TFormLogo* splash);
-// Drops the views (only views) and creates them again in their order.
-void RebuildViews();
-// The history triggers of the device, payment and subscriber tables.
+// The KSeF-era column additions; called by UpgradeSchema.
+void UpgradeKsefSchema(TFormLogo* splash = nullptr);
+// Drops the views (only views) whose names begin with "v".
+void DropViews();
+// Creates the views in their order (after DropViews, or over existing ones).
+void RebuildViews(TFormLogo* splash = nullptr);
+// The history triggers of the device and payment tables.
 void CreateHistoryTriggers();

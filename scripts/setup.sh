@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build ccache g++ pkg-config
-  qt6-base-dev qt6-charts-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   mariadb-server mariadb-client libmariadb-dev
   unixodbc-dev odbcinst odbc-mariadb
   libcurl4-openssl-dev libzip-dev libqrencode-dev
@@ -13,7 +13,7 @@ PACKAGES=(
   libssl-dev liboping-dev
   googletest libgtest-dev libgmock-dev
   xvfb xauth fonts-dejavu-core poppler-utils zbar-tools
-  python3-pyftpdlib python3-aiosmtpd
+  python3-pyftpdlib python3-aiosmtpd python3-cryptography python3-xmlsec python3-lxml
 )
 
 missing=()

@@ -1,0 +1,255 @@
+#include "tests/ksef/KsefTestSupport.h"
+
+#include "ksef/KsefCertificate.h"
+#include "ksef/KsefClient.h"
+#include "ksef/KsefHttp.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+#include <libxml/parser.h>
+#include <libxml/xmlschemas.h>
+
+#include <stdexcept>
+
+QByteArray RunTool(const QString& program, const QStringList& args, const QString& workDir)
+{
+    QProcess p;
+    p.setWorkingDirectory(workDir);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        throw std::runtime_error(
+            QStringLiteral("%1 %2 failed: %3")
+                .arg(program, args.join(QLatin1Char(' ')), QString::fromUtf8(p.readAll()))
+                .toStdString());
+    return p.readAll();
+}
+
+QString SharedDir()
+{
+    return QDir::cleanPath(QStringLiteral(ORLIX_SOURCE_DIR "/../shared"));
+}
+
+QString CopySample(const QString& dir, const QString& sample, const QString& invoiceNumber,
+                   const QString& targetName)
+{
+    QFile in(SharedDir() + QStringLiteral("/samples/fa3-mf/") + sample);
+    if (!in.open(QIODevice::ReadOnly)) throw std::runtime_error(("missing sample " + sample).toStdString());
+    QByteArray xml = in.readAll();
+    if (!invoiceNumber.isEmpty())
+        xml = QString::fromUtf8(xml)
+                  .replace(QRegularExpression(QStringLiteral("<P_2>[^<]*</P_2>")),
+                           QStringLiteral("<P_2>%1</P_2>").arg(invoiceNumber))
+                  .toUtf8();
+    const QString path = dir + QLatin1Char('/') + (targetName.isEmpty() ? sample : targetName);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(xml) != xml.size())
+        throw std::runtime_error(("cannot write " + path).toStdString());
+    return path;
+}
+
+namespace {
+
+void collect(void* ctx, const char* msg, ...)
+{
+    char buf[1024];
+    va_list ap;
+    va_start(ap, msg);
+    vsnprintf(buf, sizeof buf, msg, ap);
+    va_end(ap);
+    static_cast<QString*>(ctx)->append(QString::fromUtf8(buf));
+}
+
+} // namespace
+
+QString SchemaErrors(const QByteArray& xml, const QString& xsdPath)
+{
+    QString errors;
+    xmlSchemaParserCtxtPtr pc = xmlSchemaNewParserCtxt(QFile::encodeName(xsdPath).constData());
+    xmlSchemaSetParserErrors(pc, collect, collect, &errors);
+    xmlSchemaPtr schema = xmlSchemaParse(pc);
+    xmlSchemaFreeParserCtxt(pc);
+    if (!schema) return QStringLiteral("schema did not load: ") + errors;
+    xmlDocPtr doc =
+        xmlReadMemory(xml.constData(), static_cast<int>(xml.size()), "doc.xml", nullptr, XML_PARSE_NONET);
+    if (!doc) {
+        xmlSchemaFree(schema);
+        return QStringLiteral("not well-formed XML");
+    }
+    xmlSchemaValidCtxtPtr vc = xmlSchemaNewValidCtxt(schema);
+    xmlSchemaSetValidErrors(vc, collect, collect, &errors);
+    const int rc = xmlSchemaValidateDoc(vc, doc);
+    xmlSchemaFreeValidCtxt(vc);
+    xmlFreeDoc(doc);
+    xmlSchemaFree(schema);
+    if (rc != 0 && errors.isEmpty()) errors = QStringLiteral("invalid (%1)").arg(rc);
+    return errors;
+}
+
+void TTestPki::MakeCa()
+{
+    m_caCrt = m_dir + QStringLiteral("/ca.crt");
+    m_caKey = m_dir + QStringLiteral("/ca.key");
+    RunTool(QStringLiteral("openssl"),
+            {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes", "-keyout",
+             m_caKey, "-out", m_caCrt, "-days", "30", "-subj", "/C=PL/O=Orlix test/CN=Orlix test CA",
+             "-addext", "basicConstraints=critical,CA:TRUE", "-addext",
+             "keyUsage=critical,keyCertSign,cRLSign"},
+            m_dir);
+}
+
+TTestCert TTestPki::Issue(const QString& name, const QString& subject, const QString& keyType,
+                          const QString& password, bool byCa, const QString& serialHex)
+{
+    TTestCert c{m_dir + QLatin1Char('/') + name + QStringLiteral(".crt"),
+                m_dir + QLatin1Char('/') + name + QStringLiteral(".key"), password};
+    const QString csr = m_dir + QLatin1Char('/') + name + QStringLiteral(".csr");
+    QStringList req{"req", "-new", "-newkey"};
+    if (keyType == QLatin1String("ec"))
+        req << "ec"
+            << "-pkeyopt"
+            << "ec_paramgen_curve:P-256";
+    else
+        req << "rsa:2048";
+    req << "-keyout" << c.Key << "-subj" << subject << "-utf8";
+    if (password.isEmpty())
+        req << "-nodes";
+    else
+        req << "-passout" << QStringLiteral("pass:") + password;
+    const QString serial =
+        serialHex.isEmpty() ? QStringLiteral("0x01F20A5D352AE590") : QStringLiteral("0x") + serialHex;
+    if (byCa) {
+        RunTool(QStringLiteral("openssl"), req << "-out" << csr, m_dir);
+        RunTool(QStringLiteral("openssl"),
+                {"x509", "-req", "-in", csr, "-CA", m_caCrt, "-CAkey", m_caKey, "-set_serial", serial,
+                 "-days", "30", "-sha256", "-out", c.Crt},
+                m_dir);
+    } else {
+        RunTool(QStringLiteral("openssl"),
+                req << "-x509"
+                    << "-days"
+                    << "30"
+                    << "-set_serial" << serial << "-out" << c.Crt,
+                m_dir);
+    }
+    return c;
+}
+
+void TKsefStub::Start(const QString& workDir, const QString& caCrt)
+{
+    // Debian's interpreter: python3-cryptography, python3-xmlsec and python3-lxml live there.
+    const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+                               ? QStringLiteral("/usr/bin/python3")
+                               : QStringLiteral("python3");
+    m_proc = std::make_unique<QProcess>();
+    m_proc->setWorkingDirectory(workDir);
+    // -B: no bytecode files beside the sources.
+    m_proc->start(python,
+                  {QStringLiteral("-B"), QStringLiteral(ORLIX_SOURCE_DIR "/tests/ksef/stub/ksef_stub.py"),
+                   QStringLiteral("--ca"), caCrt, QStringLiteral("--schemas"),
+                   SharedDir() + QStringLiteral("/schemas")});
+    QElapsedTimer t;
+    t.start();
+    QByteArray out;
+    while (t.elapsed() < 30000) {
+        m_proc->waitForReadyRead(100);
+        out += m_proc->readAllStandardOutput();
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("PORT (\\d+)\n")).match(QString::fromUtf8(out));
+        if (m.hasMatch()) {
+            m_port = m.captured(1).toInt();
+            return;
+        }
+        if (m_proc->state() == QProcess::NotRunning) break;
+    }
+    throw std::runtime_error(
+        ("KSeF stand-in did not start: " + m_proc->readAllStandardError()).toStdString());
+}
+
+void TKsefStub::Stop()
+{
+    if (m_proc && m_proc->state() != QProcess::NotRunning) {
+        m_proc->kill();
+        m_proc->waitForFinished(5000);
+    }
+    m_proc.reset();
+}
+
+QByteArray TKsefStub::Control(const QByteArray& method, const QString& path, const QByteArray& body)
+{
+    TKsefHttpClient http;
+    const TKsefHttpResponse r = http.Send(QStringLiteral("stub"), method, Root() + path,
+                                          {{"Content-Type", "application/json"}}, body);
+    if (r.Status != 200) throw std::runtime_error(("stub control failed: " + r.Body).toStdString());
+    return r.Body;
+}
+
+void TKsefStub::Config(const QJsonObject& settings)
+{
+    Control("POST", QStringLiteral("/_stub/config"), QJsonDocument(settings).toJson());
+}
+
+void TKsefStub::Fault(const QJsonObject& fault)
+{
+    Control("POST", QStringLiteral("/_stub/fault"), QJsonDocument(fault).toJson());
+}
+
+QString TKsefStub::Seed(const QByteArray& invoiceXml)
+{
+    return QJsonDocument::fromJson(Control("POST", QStringLiteral("/_stub/seed"), invoiceXml))
+        .object()
+        .value(QStringLiteral("ksefNumber"))
+        .toString();
+}
+
+int TKsefStub::Count(const QString& key)
+{
+    return QJsonDocument::fromJson(Control("GET", QStringLiteral("/_stub/stats")))
+        .object()
+        .value(key)
+        .toInt();
+}
+
+void KsefStubTest::SetUp()
+{
+    ASSERT_TRUE(m_tmp.isValid());
+    m_pki = std::make_unique<TTestPki>(m_tmp.path());
+    m_pki->MakeCa();
+    // A company seal as KSeF's test environment takes it: the NIP in organizationIdentifier.
+    m_seal =
+        m_pki->Issue(QStringLiteral("seal"),
+                     QStringLiteral("/C=PL/O=ABC AGD sp. z o. o./organizationIdentifier=VATPL-%1/CN=ABC AGD")
+                         .arg(QString::fromLatin1(kNip)),
+                     QStringLiteral("rsa"), QString::fromUtf8(kPassword));
+    m_stub.Start(m_tmp.path(), m_pki->CaCrt());
+}
+
+void KsefStubTest::TearDown()
+{
+    m_stub.Stop();
+}
+
+std::shared_ptr<TKsefClient> KsefStubTest::NewClient(const TTestCert& cert, const QString& nip)
+{
+    auto client = std::make_shared<TKsefClient>();
+    client->SetCertificate(TKsefCertificateSigner().LoadCertificate(cert.Crt, 0, cert.Key, 0, cert.Password));
+    client->SetNip(nip);
+    client->SetGateway(2);
+    client->SetBaseUrl(m_stub.BaseUrl());
+    return client;
+}
+
+void KsefStubTest::Login(TKsefClient& client)
+{
+    const TKsefAuthResult auth = client.Authenticate();
+    ASSERT_FALSE(auth.ReferenceNumber.isEmpty());
+    const TKsefAuthStatus status = client.AuthenticationStatus();
+    ASSERT_EQ(status.Status.Code, 200) << status.Status.Description.toStdString();
+    const TKsefTokens tokens = client.RedeemTokens();
+    ASSERT_FALSE(tokens.AccessToken.Token.isEmpty());
+}
