@@ -4,6 +4,8 @@
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
 #include "core/FormLogo.h"
+#include "core/Logowanie.h"
+#include "core/OperatorZmienHaslo.h"
 #include "core/ProgramExit.h"
 #include "core/Session.h"
 #include "mainwindow/Glowny.h"
@@ -11,6 +13,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
 
 namespace {
 
@@ -36,16 +39,24 @@ int runProgram()
     // The windows that live for the whole run are created here as their units
     // arrive; the steps keep their texts (there is no step 10).
     const char* steps[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "11", "12", "13", "14", "15", "16", "Gotowe"};
-    for (const char* s : steps)
+    for (const char* s : steps) {
         FormLogo->StepProgress(QStringLiteral("Uruchamianie aplikacji ... ") + QLatin1String(s));
+        if (qstrcmp(s, "1") == 0) FormLogowanie = new TFormLogowanie();
+    }
     FormLogo->HideWithFade();
 
-    // No login dialog yet: the session keeps the administrator level of the start-up.
-    LoginSucceeded = true;
-    FormGlowny->show();
-    const int rc = QApplication::exec();
-    Data->CloseDatasets();
-    return rc;
+    // A failed or cancelled login ends here with exit code 0, after the
+    // message hook step and without the message loop.
+    return RunLoginAndMessageLoop(FormLogowanie, FormGlowny, [] {
+        // The print-progress fixer is chained in here once printing has its stand-in.
+        // A login with the default password asks for a new one as soon as the
+        // main window is up (the main window's own show takes this over).
+        if (LoginSucceeded && DefaultPasswordInUse)
+            QTimer::singleShot(0, FormGlowny, [] {
+                static TFormOperatorZmienHaslo* form = new TFormOperatorZmienHaslo();
+                form->exec();
+            });
+    });
 }
 
 } // namespace

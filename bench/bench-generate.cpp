@@ -1,10 +1,12 @@
 // Fills a database with a synthetic ISP: bench-generate [--subscribers N]
 //   [--database NAME] [--socket PATH] [--user U] [--password P] [--seed S]
+//   [--months M] (M months of billing history: documents, payments, settlement)
 // Without a socket the connection comes from ORLIX_TEST_SOCKET (database
 // "orlix6_bench", made anew at every run), else from the data source entry.
 // An empty database first gets the schema, as a first start of the program
 // would create it; the time that takes is the first figure.
 #include "bench/common/Generator.h"
+#include "bench/common/GeneratorBilling.h"
 
 #include "core/DedicatedSession.h"
 #include "core/Session.h"
@@ -22,7 +24,7 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: bench-generate [--subscribers N] [--database NAME] [--socket PATH] [--user U] "
-                 "[--password P] [--seed S]\n");
+                 "[--password P] [--seed S] [--months M]\n");
     return 2;
 }
 
@@ -50,6 +52,7 @@ int main(int argc, char** argv)
     TGeneratorOptions options;
     options.subscribers = 1000;
     QString database, socket, user, password;
+    int months = 0;
     bool userGiven = false, passwordGiven = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -68,6 +71,8 @@ int main(int argc, char** argv)
             password = v, passwordGiven = true;
         else if (a == QLatin1String("--seed"))
             options.seed = v.toULongLong();
+        else if (a == QLatin1String("--months"))
+            months = v.toInt();
         else
             return usage();
     }
@@ -142,6 +147,20 @@ int main(int argc, char** argv)
         std::printf("services: %lld\n", r.services);
         std::printf("generate_s: %.2f\n", r.seconds);
         std::printf("subscribers_per_s: %.0f\n", r.seconds > 0 ? r.subscribers / r.seconds : 0.0);
+        if (months > 0) {
+            TBillingHistoryOptions b;
+            b.months = months;
+            b.seed = options.seed;
+            b.today = options.today;
+            const TBillingHistoryResult h = GenerateBillingHistory(b);
+            std::printf("billing_months: %d\n", months);
+            std::printf("invoices: %lld\n", h.invoices);
+            std::printf("payment_demands: %lld\n", h.demands);
+            std::printf("corrections: %lld\n", h.corrections);
+            std::printf("payments: %lld\n", h.payments);
+            std::printf("payouts: %lld\n", h.payouts);
+            std::printf("billing_history_s: %.2f\n", h.seconds);
+        }
         ReleaseGlobalSession();
         TDatabase::Unregister(&db);
     } catch (const EDatabaseError& e) {

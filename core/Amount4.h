@@ -9,18 +9,42 @@ struct Amount4
 
     static constexpr qint64 Scale = 10000;
     static constexpr Amount4 fromRaw(qint64 r) { return Amount4{r}; }
+    // Real numbers become amounts by rounding half to even at the fourth decimal.
     static Amount4 fromDouble(double v);
-    // Parses "-123.45", "123,4567", "12"; false on anything else.
+    // An expression of amounts is evaluated in extended precision and rounded
+    // once, when its result is stored: this is that one rounding.
+    static Amount4 fromLongDouble(long double v);
+    static constexpr Amount4 fromInt(qint64 whole) { return Amount4{whole * Scale}; }
+    // Parses "-123.45", "123,4567", "12"; false on anything else. Digits past
+    // the fourth decimal round half to even.
     static bool tryParse(const QString& text, Amount4& out);
 
     double toDouble() const { return double(raw) / double(Scale); }
+    long double toLongDouble() const
+    {
+        return static_cast<long double>(raw) / static_cast<long double>(Scale);
+    }
     // "123.4500": the SQL literal form, always with a point.
     QString toSqlText() const;
+    // What a decimal column with this many places keeps of the amount: MariaDB
+    // rounds half away from zero when it stores a longer decimal.
+    Amount4 roundedTo(int places) const;
+
+    bool isZero() const { return raw == 0; }
+    Amount4 abs() const { return {raw < 0 ? -raw : raw}; }
 
     Amount4 operator+(Amount4 o) const { return {raw + o.raw}; }
     Amount4 operator-(Amount4 o) const { return {raw - o.raw}; }
     Amount4 operator-() const { return {-raw}; }
-    Amount4& operator+=(Amount4 o) { raw += o.raw; return *this; }
-    Amount4& operator-=(Amount4 o) { raw -= o.raw; return *this; }
+    Amount4& operator+=(Amount4 o)
+    {
+        raw += o.raw;
+        return *this;
+    }
+    Amount4& operator-=(Amount4 o)
+    {
+        raw -= o.raw;
+        return *this;
+    }
     auto operator<=>(const Amount4&) const = default;
 };

@@ -71,13 +71,14 @@ QString CurrentOdbcAlias()
 TData::TData(QObject* parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("Data"));
+    createDatasets();
+    bindHandlers();
 }
 
 TData::~TData()
 {
     CloseDatasets();
-    QOperator.reset();
-    QUserdb.reset();
+    destroyDatasets();
     ReleaseGlobalSession();
     SharedSession = nullptr;
     Database.reset();
@@ -85,8 +86,10 @@ TData::~TData()
 
 void TData::CloseDatasets()
 {
-    if (QOperator) QOperator->Close();
-    if (QUserdb) QUserdb->Close();
+    // Details before their masters: a detail still open would reopen on the master's close.
+    const std::vector<TQuery*> all = Datasets();
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        if (*it) (*it)->Close();
 }
 
 void TData::DataCreate()
@@ -308,15 +311,11 @@ void TData::RunStartupSequence(TFormLogo* splash)
     }
 
     stepProgress(splash, QStringLiteral("Otwieranie tabel... 1"));
-    QOperator = std::make_unique<TQuery>();
-    QOperator->SetSQL(QStringLiteral("select * from Operator order by OP_LOGIN"));
-    QOperator->RequestLive = true;
     QOperator->Open();
     const int users = GlobalSession()->GetQueryValueAsInteger(QStringLiteral("select count(1) from Userdb"));
     const int cached = GlobalSession()->GetQueryValueAsInteger(QStringLiteral("select count(1) from UserdbAdd"));
     if (users != cached && cached != 0) GlobalSession()->ExecQuery(QStringLiteral("TRUNCATE TABLE UserdbAdd"));
     // The subscriber dataset stays closed: the main window opens it with its own query.
-    QUserdb = std::make_unique<TQuery>();
 
     StartupDone = true;
 }

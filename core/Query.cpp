@@ -50,6 +50,14 @@ TFieldType mapType(const TDedicatedSession::RawResult::Column& c)
     }
 }
 
+bool isBinaryType(TFieldType t)
+{
+    switch (t) {
+    case ftBlob: case ftBytes: case ftVarBytes: case ftGraphic: case ftTypedBinary: return true;
+    default: return false;
+    }
+}
+
 bool isTextType(TFieldType t)
 {
     switch (t) {
@@ -205,12 +213,14 @@ void TParam::Clear()
     Bound = false;
     IsNull = true;
     Text.clear();
+    Bytes.clear();
 }
 
 void TParam::Assign(const TArg& a)
 {
     Bound = true;
     IsNull = false;
+    Bytes.clear();
     switch (a.kind()) {
     case TArg::Kind::Null:
         if (DataType == ftUnknown) DataType = ftString;
@@ -250,6 +260,13 @@ void TParam::Assign(const TArg& a)
         DataType = f->DataType == ftUnknown ? ftString : f->DataType;
         if (f->DataType == ftAutoInc) DataType = ftInteger;
         IsNull = f->IsNull();
+        if (isBinaryType(f->DataType)) {
+            // Bytes of a blob are no text: they must reach the server unchanged.
+            DataType = ftBlob;
+            Bytes = IsNull ? QByteArray() : f->AsBytes();
+            Text.clear();
+            break;
+        }
         Text = IsNull ? QString() : QString::fromUtf8(f->AsBytes());
         if (f->DataType == ftBoolean && !IsNull) Text = f->AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
         break;
@@ -259,6 +276,7 @@ void TParam::Assign(const TArg& a)
         DataType = p->DataType == ftUnknown ? ftString : p->DataType;
         IsNull = p->IsNull;
         Text = p->Text;
+        Bytes = p->Bytes;
         Bound = p->Bound || true;
         break;
     }
@@ -275,6 +293,7 @@ QString TParam::DisplayValue() const
 {
     if (IsNull || !Bound) return QString();
     switch (DataType) {
+    case ftBlob: return QStringLiteral("(BLOB, %1 bytes)").arg(Bytes.size());
     case ftFloat:
     case ftCurrency:
     case ftBCD: {
@@ -295,7 +314,9 @@ TField::TField(TQuery* dataSet, int index, QString name, TFieldType type)
 
 QByteArray TField::AsBytes() const
 {
-    return m_ds->CurrentCell(m_index);
+    // A copy: the cell points into the result buffer, which goes with the dataset.
+    const QByteArray raw = m_ds->CurrentCell(m_index);
+    return raw.isNull() ? QByteArray() : QByteArray(raw.constData(), raw.size());
 }
 
 bool TField::IsNull() const
@@ -624,6 +645,10 @@ QByteArray TQuery::renderSql() const
             out += "NULL";
         } else if (p.DataType == ftBoolean) {
             out += p.Text == QLatin1String("True") ? "1" : "0";
+        } else if (p.DataType == ftBlob) {
+            out += "X'";
+            out += p.Bytes.toHex();
+            out += '\'';
         } else if (isTextType(p.DataType)) {
             out += '\'';
             out += s->Escape(p.Text);
@@ -1042,7 +1067,8 @@ void TQuery::Post()
         const QString col = m_columns[c].orgName.isEmpty() ? m_columns[c].name : m_columns[c].orgName;
         sets << QStringLiteral("`%1`=:p%2").arg(col).arg(sets.size() + 1);
         const QByteArray& v = m_editBuf[c];
-        args.push_back(v.isNull() ? TArg() : TArg(QString::fromUtf8(v)));
+        if (isBinaryType(m_fields[c]->DataType)) args.push_back(TArg(*m_fields[c]));
+        else args.push_back(v.isNull() ? TArg() : TArg(QString::fromUtf8(v)));
     }
     auto keyCol = [&](const QString& k) { return FieldByName(k)->Index(); };
     if (m_state == dsEdit) {

@@ -55,7 +55,7 @@ public:
     QDateTime AsQDateTime() const;
     bool AsBoolean() const;
     Amount4 AsCurrency() const;
-    QByteArray AsBytes() const; // raw bytes as the server sent them
+    QByteArray AsBytes() const; // raw bytes as the server sent them (a copy that outlives the dataset)
     QVariant Value() const;     // typed; null QVariant for NULL
 
     // Writes go to the edit buffer; the dataset must be in Edit or Insert.
@@ -86,6 +86,7 @@ public:
     bool Bound = false;
     bool IsNull = true;
     QString Text;   // the value as text (numbers with a point)
+    QByteArray Bytes; // the value of a binary field (DataType ftBlob), sent as it is
     // Sets value and type from an argument, as the binding table says.
     void Assign(const TArg& arg);
     void Clear();

@@ -5,7 +5,7 @@
 
 int OperatorId = 0;
 QString OperatorLogin;
-int OperatorRightsLevel = 1;
+int OperatorRightsLevel = 0; // 1 once the main window exists
 bool OperatorStatsAllowed = false;
 bool LoginSucceeded = false;
 

@@ -4,7 +4,7 @@
 
 extern int OperatorId;           // 0 before login, 9999 in the service session
 extern QString OperatorLogin;
-extern int OperatorRightsLevel;  // smaller is more; 1 before the first login
+extern int OperatorRightsLevel;  // smaller is more; 0 at start, 1 from the main window until a login
 extern bool OperatorStatsAllowed;
 extern bool LoginSucceeded;
 

@@ -1,6 +1,7 @@
 #include "tests/support/TestDb.h"
 
 #include "core/Query.h"
+#include "core/SchemaUpgrade.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -138,4 +139,13 @@ QString TestOutputDir(const QString& sub)
     const QString dir = QStringLiteral(ORLIX_TEST_OUTPUT_DIR "/") + sub;
     QDir().mkpath(dir);
     return dir;
+}
+
+void DbTest::LoadUpgradedSchema()
+{
+    LoadSchema();
+    if (::testing::Test::HasFatalFailure()) return;
+    RunScript(QStringLiteral(ORLIX_SOURCE_DIR "/sql/TerytStruktura.sql"));
+    if (::testing::Test::HasFatalFailure()) return;
+    UpgradeSchema(nullptr);
 }

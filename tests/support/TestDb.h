@@ -20,6 +20,9 @@ protected:
     // Fills the test's database with the base schema script "orlix6.sql"
     // (copied from a template database built once per script version).
     void LoadSchema();
+    // The base script, the address-register tables and the upgrade: a database
+    // as a first start of the program leaves it (views and columns included).
+    void LoadUpgradedSchema();
     // Runs a SQL script file against the test's database.
     void RunScript(const QString& path);
 

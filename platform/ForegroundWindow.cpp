@@ -1,0 +1,10 @@
+#include "platform/ForegroundWindow.h"
+
+#include <QApplication>
+#include <QWidget>
+
+QString ForegroundWindowCaption()
+{
+    QWidget* w = QApplication::activeWindow();
+    return w ? w->windowTitle() : QString();
+}

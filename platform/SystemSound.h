@@ -1,0 +1,3 @@
+#pragma once
+// The desktop's default sound: the bell. Returns at once; safe from any thread.
+void PlayDefaultSound();

@@ -1,0 +1,31 @@
+#pragma once
+// ZIP archives through libzip: what the archiver component and the helper
+// program's ZIP/UNZIP did for the program.
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+class EZipError : public std::runtime_error
+{
+public:
+    explicit EZipError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+class TZipArchiver
+{
+public:
+    int CompressionLevel = 1; // 1 (fast) .. 9 (small)
+    QString Password;         // empty: none; otherwise AES-256 per entry
+
+    // Creates the archive (replacing an existing one) with the files stored
+    // under their bare names, modification times and permissions kept.
+    void CreateArchive(const QString& archive, const QStringList& files) const;
+    // Extracts every entry (paths as stored) into folder. An entry whose path
+    // would leave the folder is refused. Throws EZipError.
+    void ExtractAll(const QString& archive, const QString& folder) const;
+    // The entry names of an archive. Throws EZipError.
+    static QStringList EntryNames(const QString& archive);
+};
+
+// The process-wide archiver the unpack operations share.
+extern TZipArchiver SharedZipForge;
