@@ -16,6 +16,8 @@
 #include "core/Session.h"
 #include "platform/OdbcDataSource.h"
 
+#include "bench/common/BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
@@ -34,20 +36,6 @@ int usage()
     return 2;
 }
 
-bool pointDataSourceAt(const TConnectionParams& p, QTemporaryDir& dir)
-{
-    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
-    QFile f(ini);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(QStringLiteral(
-                "[ORLIX4SQL]\nDriver=%1\nSOCKET=%2\nSERVER=%3\nPORT=%4\nDATABASE=%5\nUSER=%6\nPASSWORD=%7\n")
-                .arg(OdbcDriverName, p.socket, p.host, p.port ? QString::number(p.port) : QString(),
-                     p.database, p.user, p.password)
-                .toUtf8());
-    f.close();
-    qputenv("ODBCINI", ini.toUtf8());
-    return true;
-}
 
 double median(std::vector<double> v)
 {
@@ -160,7 +148,7 @@ int main(int argc, char** argv)
                 QStringLiteral("CREATE DATABASE IF NOT EXISTS `%1` COLLATE utf8mb3_polish_ci").arg(name));
             TDatabase::Unregister(&admin);
         }
-        if (!pointDataSourceAt(params, odbcDir)) {
+        if (!PointDataSourceAt(params, odbcDir)) {
             std::fprintf(stderr, "cannot write a data source entry\n");
             return 1;
         }

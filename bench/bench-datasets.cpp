@@ -14,6 +14,8 @@
 #include "core/Session.h"
 #include "platform/OdbcDataSource.h"
 
+#include "bench/common/BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,19 +34,6 @@ int usage()
     return 2;
 }
 
-// The script runner of the schema creation reads the data source entry.
-bool pointDataSourceAt(const TConnectionParams& p, QTemporaryDir& dir)
-{
-    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
-    QFile f(ini);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(QStringLiteral("[ORLIX4SQL]\nDriver=%1\nSOCKET=%2\nDATABASE=%3\nUSER=%4\nPASSWORD=%5\n")
-                .arg(OdbcDriverName, p.socket, p.database, p.user, p.password)
-                .toUtf8());
-    f.close();
-    qputenv("ODBCINI", ini.toUtf8());
-    return true;
-}
 
 void adminExec(const TConnectionParams& params, const QString& sql)
 {
@@ -160,7 +149,7 @@ int main(int argc, char** argv)
     try {
         adminExec(params, QStringLiteral("CREATE DATABASE IF NOT EXISTS `%1` COLLATE utf8mb3_polish_ci")
                               .arg(QString(database).remove(QLatin1Char('`'))));
-        if (!pointDataSourceAt(params, odbcDir)) {
+        if (!PointDataSourceAt(params, odbcDir)) {
             std::fprintf(stderr, "cannot write a data source entry\n");
             return 1;
         }

@@ -12,6 +12,8 @@
 #include "core/Session.h"
 #include "platform/OdbcDataSource.h"
 
+#include "bench/common/BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,21 +30,6 @@ int usage()
     return 2;
 }
 
-// The script runner reads the data source entry: give it one for this connection.
-bool pointDataSourceAt(const TConnectionParams& p, QTemporaryDir& dir)
-{
-    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
-    QFile f(ini);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(QStringLiteral(
-                "[ORLIX4SQL]\nDriver=%1\nSOCKET=%2\nSERVER=%3\nPORT=%4\nDATABASE=%5\nUSER=%6\nPASSWORD=%7\n")
-                .arg(OdbcDriverName, p.socket, p.host, p.port ? QString::number(p.port) : QString(),
-                     p.database, p.user, p.password)
-                .toUtf8());
-    f.close();
-    qputenv("ODBCINI", ini.toUtf8());
-    return true;
-}
 
 } // namespace
 
@@ -117,7 +104,7 @@ int main(int argc, char** argv)
             TDatabase::Unregister(&admin);
         }
         if (!fromDataSource || database.size() || userGiven || passwordGiven) {
-            if (!pointDataSourceAt(params, odbcDir)) {
+            if (!PointDataSourceAt(params, odbcDir)) {
                 std::fprintf(stderr, "cannot write a data source entry\n");
                 return 1;
             }
