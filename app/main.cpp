@@ -1,8 +1,10 @@
 // Orlix6 KSeF: start-up and shutdown of the main program.
+#include "core/ActivityLog.h"
 #include "core/Application.h"
 #include "core/DataModule.h"
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
+#include "core/FormEx.h"
 #include "core/FormLogo.h"
 #include "core/Logowanie.h"
 #include "core/OperatorZmienHaslo.h"
@@ -32,6 +34,11 @@ int runProgram()
 
     Data = new TData();
     Data->DataCreate();
+    // From here on a window's failed handler also leaves a trace in the activity log.
+    SetWindowErrorReporter([](const QString& message) {
+        LogEvent(message.left(200));
+        TMD::MessageDlg(message, mtError, mbOK);
+    });
 
     FormGlowny = new TFormGlowny();
     Data->RunStartupSequence(FormLogo);
