@@ -84,47 +84,54 @@ void insertLinks(const std::vector<TLink>& links)
     GlobalSession()->ExecQuery(sql, args);
 }
 
+// "case KEY when :p then :p ... else 0 end" over several rows in one statement:
+// the when-list, the key list for the where clause, and their arguments in order.
+struct TCaseByIndex
+{
+    QString cases;
+    QString keys;
+    TArgs args;
+};
+
+TCaseByIndex caseByIndex(const std::map<int, Amount4>& deltas)
+{
+    TCaseByIndex out;
+    TArgs keyArgs;
+    for (const auto& [index, delta] : deltas) {
+        out.cases += QStringLiteral(" when :p then :p");
+        out.args.insert(out.args.end(), {index, delta});
+        out.keys += (out.keys.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral(":p");
+        keyArgs.push_back(index);
+    }
+    out.args.insert(out.args.end(), keyArgs.begin(), keyArgs.end());
+    return out;
+}
+
 // Adds a delta to the open amounts of several documents of one kind, keeping
 // the settled amount in step in the same statement.
 void addToDocsOpen(const TDocKind& k, const std::map<int, Amount4>& deltas)
 {
     if (deltas.empty()) return;
-    QString cases, keys;
-    TArgs caseArgs, keyArgs;
-    for (const auto& [index, delta] : deltas) {
-        cases += QStringLiteral(" when :p then :p");
-        caseArgs.insert(caseArgs.end(), {index, delta});
-        keys += (keys.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral(":p");
-        keyArgs.push_back(index);
-    }
+    const TCaseByIndex u = caseByIndex(deltas);
     const QString open = c(k, "KWOTADOROZLICZENIA");
     const QString key = c(k, "INDEX");
-    caseArgs.insert(caseArgs.end(), keyArgs.begin(), keyArgs.end());
     GlobalSession()->ExecQuery(
         QStringLiteral("update %1 set %2=%2+(case %3%4 else 0 end), %5=%6-%2 where %3 in (%7)")
-            .arg(QString::fromLatin1(k.table), open, key, cases, c(k, "KWOTAROZLICZONA"),
-                 c(k, "KWOTADOZAPLATY"), keys),
-        caseArgs);
+            .arg(QString::fromLatin1(k.table), open, key, u.cases, c(k, "KWOTAROZLICZONA"),
+                 c(k, "KWOTADOZAPLATY"), u.keys),
+        u.args);
 }
 
 // The same for payments' open amounts.
 void addToOplatyOpen(const std::map<int, Amount4>& deltas)
 {
     if (deltas.empty()) return;
-    QString cases, keys;
-    TArgs caseArgs, keyArgs;
-    for (const auto& [index, delta] : deltas) {
-        cases += QStringLiteral(" when :p then :p");
-        caseArgs.insert(caseArgs.end(), {index, delta});
-        keys += (keys.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral(":p");
-        keyArgs.push_back(index);
-    }
-    caseArgs.insert(caseArgs.end(), keyArgs.begin(), keyArgs.end());
+    const TCaseByIndex u = caseByIndex(deltas);
     GlobalSession()->ExecQuery(
         QStringLiteral("update Oplaty set O_KWOTADOROZLICZENIA=O_KWOTADOROZLICZENIA+(case "
                        "O_INDEX%1 else 0 end) where O_INDEX in (%2)")
-            .arg(cases, keys),
-        caseArgs);
+            .arg(u.cases, u.keys),
+        u.args);
 }
 
 // An existing link and what a withdrawal takes from it.
@@ -159,20 +166,12 @@ void withdrawLinks(const std::vector<TOldLink>& links, Amount4 amount)
         docsBack[l.kind][l.doc] += step;
     }
     if (linkCut.empty()) return;
-    QString cases, keys;
-    TArgs args, keyArgs;
-    for (const auto& [index, cut] : linkCut) {
-        cases += QStringLiteral(" when :p then :p");
-        args.insert(args.end(), {index, cut});
-        keys += (keys.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral(":p");
-        keyArgs.push_back(index);
-    }
-    args.insert(args.end(), keyArgs.begin(), keyArgs.end());
+    const TCaseByIndex u = caseByIndex(linkCut);
     GlobalSession()->ExecQuery(
         QStringLiteral("update OplatyRozliczenia set OR_KWOTAROZLICZONA=OR_KWOTAROZLICZONA-(case "
                        "OR_INDEX%1 else 0 end) where OR_INDEX in (%2)")
-            .arg(cases, keys),
-        args);
+            .arg(u.cases, u.keys),
+        u.args);
     addToOplatyOpen(oplatyBack);
     for (const auto& [kind, deltas] : docsBack)
         addToDocsOpen(docKind(kind), deltas);
