@@ -186,6 +186,18 @@ void PrzeliczFVPDokumentu(int fvIndex)
          Amount4::fromRaw(10500), fvIndex});
 }
 
+// Net and gross per VAT group, then the discount: the leading columns of a sums query.
+static TGroupSums readGroupSums(TQuery& q)
+{
+    TGroupSums s;
+    for (int g = 0; g < VatGroupCount; ++g) {
+        s.net[g] = currency(q, 2 * g);
+        s.gross[g] = currency(q, 2 * g + 1);
+    }
+    s.discount = currency(q, 2 * VatGroupCount);
+    return s;
+}
+
 void PrzeliczPolaFv(int fvIndex, bool isNew)
 {
     static const TDocTable t{"Fv", "FV"};
@@ -207,12 +219,7 @@ void PrzeliczPolaFv(int fvIndex, bool isNew)
             .arg(sums),
         args);
     if (q->IsEmpty()) return;
-    TGroupSums s;
-    for (int g = 0; g < VatGroupCount; ++g) {
-        s.net[g] = currency(*q, 2 * g);
-        s.gross[g] = currency(*q, 2 * g + 1);
-    }
-    s.discount = currency(*q, 2 * VatGroupCount);
+    const TGroupSums s = readGroupSums(*q);
     QString set;
     TArgs out;
     const Amount4 gross = groupSumsAssignments(t, s, set, out);
@@ -247,12 +254,7 @@ void PrzeliczPolaFvk(int fvkIndex)
             .arg(sums),
         args);
     if (q->IsEmpty()) return;
-    TGroupSums s;
-    for (int g = 0; g < VatGroupCount; ++g) {
-        s.net[g] = currency(*q, 2 * g);
-        s.gross[g] = currency(*q, 2 * g + 1);
-    }
-    s.discount = currency(*q, 2 * VatGroupCount);
+    const TGroupSums s = readGroupSums(*q);
     QString set;
     TArgs out;
     const Amount4 gross = groupSumsAssignments(t, s, set, out);
