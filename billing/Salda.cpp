@@ -195,7 +195,7 @@ void RunUserCacheStatements(TDedicatedSession* session, int userIndex, bool allo
         session->ExecQuery(
             QStringLiteral("update UserdbAdd set vU_KwotaOstatniejWplaty = coalesce((select O_KWOTA from "
                            "Oplaty where O_INDEXUSER=:p1 and O_DATAWPLATY=vU_DataOstatniejWplaty order by "
-                           "O_DATADODANIA desc, O_INDEX desc limit 1), 0) where UADD_INDEXUSER=:p2"),
+                           "O_DATADODANIA desc limit 1), 0) where UADD_INDEXUSER=:p2"),
             {userIndex, userIndex});
         return;
     }
@@ -203,19 +203,15 @@ void RunUserCacheStatements(TDedicatedSession* session, int userIndex, bool allo
         session->ExecQuery(QStringLiteral("TRUNCATE TABLE UserdbAdd "));
     else
         session->ExecQuery(QStringLiteral("DELETE FROM UserdbAdd where 1=1 "));
-    // The last payment's date and amount come from one ranked pass over the
-    // payments instead of a lookup per subscriber and a second UPDATE: the
-    // same row the per-subscriber statements pick (latest date, of those the
-    // latest added).
     session->ExecQuery(
-        QStringLiteral("INSERT INTO UserdbAdd (UADD_INDEXUSER, vU_DataOstatniejWplaty, U_GrNazwaAll, "
-                       "vU_KwotaOstatniejWplaty) SELECT Userdb.U_INDEX, coalesce(convert(lp.d, char(10)), "
-                       "''), ") +
-        kGroupNames +
-        QStringLiteral(", if(lp.d is null, 0, lp.kwota) from Userdb left join (select O_INDEXUSER as k, "
-                       "O_DATAWPLATY as d, O_KWOTA as kwota, row_number() over (partition by O_INDEXUSER "
-                       "order by O_DATAWPLATY desc, O_DATADODANIA desc, O_INDEX desc) as rn from Oplaty) lp "
-                       "on lp.k=U_INDEX and lp.rn=1"));
+        QStringLiteral("INSERT INTO UserdbAdd (UADD_INDEXUSER, vU_DataOstatniejWplaty, U_GrNazwaAll) "
+                       "SELECT Userdb.U_INDEX, (select convert(coalesce(max(O_DATAWPLATY), ''), char(10)) "
+                       "from Oplaty where O_INDEXUSER=U_INDEX), ") +
+        kGroupNames + QStringLiteral("  from Userdb "));
+    session->ExecQuery(
+        QStringLiteral("update UserdbAdd set vU_KwotaOstatniejWplaty = coalesce((select O_KWOTA from "
+                       "Oplaty where O_INDEXUSER=UADD_INDEXUSER and O_DATAWPLATY=vU_DataOstatniejWplaty "
+                       "order by O_DATADODANIA desc limit 1), 0)"));
 }
 
 void RecalcUserSaldo(int userIndex)
