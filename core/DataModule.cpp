@@ -5,7 +5,9 @@
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
 #include "core/FormLogo.h"
+#include "core/ActivityLog.h"
 #include "core/Funkcje.h"
+#include "core/Funkcje2.h"
 #include "core/ProgramExit.h"
 #include "core/Query.h"
 #include "core/SchemaUpgrade.h"
@@ -96,6 +98,12 @@ void TData::DataCreate()
 {
     KsefStartDate = QDate::currentDate() >= QDate(2026, 2, 1) ? QStringLiteral("2026-02-01")
                                                               : QStringLiteral("2025-12-01");
+    // A broken "czcionka.ini" only costs the chosen font, never the start.
+    try {
+        LoadFontSettings(QStringLiteral("czcionka.ini"));
+    } catch (const std::exception& e) {
+        LogEvent(QStringLiteral("czcionka.ini: ") + QString::fromUtf8(e.what()));
+    }
     if (qApp) QApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor
     {

@@ -29,6 +29,7 @@ QPointer<QTimer> g_idleTimer;
 bool g_idleRunning = false;
 
 TWindowErrorReporter g_reporter;
+TFormStyleHook g_styleHook;
 
 int findIdle(const QWidget* form)
 {
@@ -141,6 +142,11 @@ void RunIdleHandlers()
 // ---------------------------------------------------------------------------
 // Error reporting
 
+void SetFormStyleHook(TFormStyleHook hook)
+{
+    g_styleHook = std::move(hook);
+}
+
 void SetWindowErrorReporter(TWindowErrorReporter reporter)
 {
     g_reporter = std::move(reporter);
@@ -248,6 +254,10 @@ bool TFormEx::event(QEvent* e)
     // A failure in the window's own handlers (a save, a key command) must reach the
     // operator, not vanish: a swallowed error makes a failed save look done.
     try {
+        if (e->type() == QEvent::Show && !m_styled) {
+            m_styled = true;
+            if (g_styleHook) g_styleHook(this);
+        }
         return QDialog::event(e);
     } catch (...) {
         reportCurrentException();

@@ -42,6 +42,7 @@ private:
     bool m_alphaBlend = false;
     int m_alphaValue = 255;
     bool m_fading = false;
+    bool m_styled = false;
 };
 
 // The shared idle dispatcher: one registration per window, run when the
@@ -50,6 +51,10 @@ void RegisterIdleHandler(QWidget* form, std::function<void()> handler);
 void UnregisterIdleHandler(QWidget* form);
 // Runs every registered idle routine once (the dispatcher's pass; tests call it).
 void RunIdleHandlers();
+// The look every window gets once, when it is first shown (font and scaling of
+// the installation); none until the program installs one.
+using TFormStyleHook = std::function<void(QWidget* form)>;
+void SetFormStyleHook(TFormStyleHook hook);
 // Reports an error that escaped a window handler (message box + log); the
 // data module installs the real reporter, tests may replace it.
 using TWindowErrorReporter = std::function<void(const QString& message)>;

@@ -1,32 +1,471 @@
 #include "mainwindow/Glowny.h"
 
+#include "billing/VatRates.h"
+#include "core/ActivityLog.h"
+#include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
+#include "core/Funkcje.h"
+#include "core/Funkcje2.h"
+#include "core/MagazynBlob.h"
+#include "core/OperatorZmienHaslo.h"
+#include "core/Operatorzy.h"
+#include "core/Query.h"
 #include "core/Session.h"
+#include "mainwindow/FormStyle.h"
+#include "mainwindow/GlownyUserGrid.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
-#include <QVBoxLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
 
 std::atomic<bool> TFormGlowny::Closing{false};
 std::atomic<bool> TFormGlowny::PingRunning{false};
 std::atomic<bool> TFormGlowny::VoveRunning{false};
 std::atomic<bool> TFormGlowny::IntruxRunning{false};
+std::function<void(int)> TFormGlowny::OpenUserCard;
 TFormGlowny* FormGlowny = nullptr;
+
+namespace {
+
+const QString kSection = QStringLiteral("TFormGlowny");
+const QString kGrid1Section = QStringLiteral("TFormGlownyDBGrid1");
+
+// Waits processing window messages (timers and clicks go on meanwhile).
+void ProcessFor(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// "###,##0.00 zł": grouped by blanks, decimal comma.
+QString MoneyText(Amount4 a)
+{
+    const qint64 cents = (a.raw >= 0 ? a.raw + 50 : a.raw - 50) / 100;
+    const qint64 whole = std::llabs(cents) / 100;
+    QString digits = QString::number(whole);
+    for (int i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char(' '));
+    return (cents < 0 ? QStringLiteral("-") : QString()) + digits + QLatin1Char(',') +
+           QStringLiteral("%1").arg(std::llabs(cents) % 100, 2, 10, QLatin1Char('0')) + QStringLiteral(" zł");
+}
+
+QTimer* MakeTimer(QObject* parent, int interval, bool singleShot)
+{
+    auto* t = new QTimer(parent);
+    t->setInterval(interval);
+    t->setSingleShot(singleShot);
+    return t;
+}
+
+} // namespace
 
 TFormGlowny::TFormGlowny(QWidget* parent) : TFormEx(parent)
 {
+    setObjectName(QStringLiteral("FormGlowny"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Orlix6 KSeF (%1) ").arg(ProgramVersion));
-    // The private folder is also where private sessions make their folders.
-    PrivateFolder = ProgramFolder() + QStringLiteral("orlix_priv/");
-    QDir().mkpath(PrivateFolder);
-    DefaultSessionPrivateDir = PrivateFolder;
-    HostId = GetHostId();
+    formCreate();
+}
+
+TFormGlowny::~TFormGlowny()
+{
+    if (Data && Data->QUserdb) {
+        Data->QUserdb->BeforeOpen = nullptr;
+        Data->QUserdb->AfterOpen = [](TQuery&) {
+            if (Data && Data->UpdateStatusBar) Data->UpdateStatusBar();
+        };
+    }
+    if (Data && Data->UpdateStatusBar && FormGlowny == this) Data->UpdateStatusBar = nullptr;
+}
+
+void TFormGlowny::formCreate()
+{
+    StopwatchStart();
     OperatorRightsLevel = 1;
 
-    auto* layout = new QVBoxLayout(this);
-    m_info = new QLabel(QStringLiteral("Orlix6 KSeF %1\nStanowisko: %2").arg(ProgramVersion, HostId), this);
-    m_info->setAlignment(Qt::AlignCenter);
-    layout->addWidget(m_info);
-    resize(900, 600);
+    // The private folder: also where private sessions make theirs.
+    try {
+        const QString priv = ProgramFolder() + QStringLiteral("orlix_priv");
+        if (!QDir(priv).exists()) QDir().mkpath(priv);
+        if (QDir(priv).exists()) {
+            PrivateFolder = priv + QLatin1Char('/');
+            DefaultSessionPrivateDir = PrivateFolder;
+        }
+    } catch (...) {
+        PrivateFolder = ProgramFolder();
+        DefaultSessionPrivateDir = PrivateFolder;
+    }
+    HostId = GetHostId();
+
+    TimerBudujOkna = MakeTimer(this, 10, true);
+    TimerOtworzTabele = MakeTimer(this, 5, true);
+    TimerPoStarcie = MakeTimer(this, 10, true);
+    TimerRefresh = MakeTimer(this, 90000, false);
+    TimerRefresh2 = MakeTimer(this, 112000, false);
+    TimerCron = MakeTimer(this, 3000, false);
+    TimerAktualizacja = MakeTimer(this, 90000, false);
+    TimerSzukajUser = MakeTimer(this, 300, true);
+    // The one-shot start timers and the periodic ones are armed by the show;
+    // their work arrives with the units they call.
+    connect(TimerBudujOkna, &QTimer::timeout, this, [this] { TimerBudujOkna->stop(); });
+    connect(TimerOtworzTabele, &QTimer::timeout, this, [this] { TimerOtworzTabele->stop(); });
+    connect(TimerPoStarcie, &QTimer::timeout, this, [this] { RunGuarded([this] { timerPoStarcie(); }); });
+    connect(TimerCron, &QTimer::timeout, this, [this] {
+        if (TimerCron->interval() < 10000) TimerCron->setInterval(60000);
+    });
+    connect(TimerSzukajUser, &QTimer::timeout, this, [this] {
+        TimerSzukajUser->stop();
+        RunGuarded([this] { RefreshUsers(); });
+    });
+
+    buildUi();
+    ApplyFormStyle(this);
+    PageControl1->setCurrentIndex(0);
+    Label4->clear();
+
+    // Time away from the program is measured; coming back after more than
+    // 90 s re-reads the grid.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive) {
+            StartIdleStopwatch();
+            return;
+        }
+        if (!LoginSucceeded || !isVisible()) return;
+        QTimer::singleShot(50, this, [this] {
+            if (!isActiveWindow() || Closing) return;
+            if (LogIdleTime() > 90) RunGuarded([this] { RefreshUsers(); });
+        });
+    });
+}
+
+void TFormGlowny::showEvent(QShowEvent* e)
+{
+    TFormEx::showEvent(e);
+    if (e->spontaneous()) return;
+    RunGuarded([this] { formShow(); });
+}
+
+void TFormGlowny::formShow()
+{
+    if (!LoginSucceeded) return;
+    m_closed = false;
+    TimerBudujOkna->start();
+
+    if (QAction* a = MenuAction(QStringLiteral("&Narzędzia/vOVE v5")))
+        a->setVisible(QDate::currentDate() >= QDate(2026, 4, 1));
+    PingRunning = false;
+    VoveRunning = false;
+    IntruxRunning = false;
+    Closing = false;
+    setWindowTitle(QStringLiteral("Orlix6 KSeF (") + ProgramVersion + QStringLiteral(") "));
+
+    // Export and archive folders; a separator is always appended.
+    ExportFolder =
+        ReadIniString(OperatorId, QStringLiteral("KatalogEksportow"), QString()) + QLatin1Char('/');
+    if (ExportFolder.size() < 2) ExportFolder = ProgramFolder() + QStringLiteral("orlix_eksporty/");
+    ArchiveFolder = ReadIniString(OperatorId, QStringLiteral("KatalogArch"), QString()) + QLatin1Char('/');
+    if (ArchiveFolder.size() < 2) ArchiveFolder = ProgramFolder() + QStringLiteral("orlix_archiwizacja/");
+    QDir().mkpath(ExportFolder);
+    QDir().mkpath(ArchiveFolder);
+
+    Label1->setVisible(false);
+    const QStringList families = QFontDatabase::families();
+    if (families.contains(QStringLiteral("MS Sans Serif")))
+        LogEvent(QStringLiteral("Czcionka MS Sans Serif obecna w systemie"));
+    if (families.contains(QStringLiteral("Inconsolata")))
+        LogEvent(QStringLiteral("Czcionka Inconsolata obecna w systemie"));
+
+    TQuery* q = Data ? Data->QUserdb.get() : nullptr;
+    if (q) {
+        q->BeforeOpen = [this](TQuery& query) { BuildUserQuery(query); };
+        // The shown keys are published before the status bar reads them.
+        q->AfterOpen = [this](TQuery& query) {
+            MainUserIdList = UserIdListText(DistinctKeys(query, QStringLiteral("U_INDEX")));
+            MainUserWhere = UserWhereText(MainUserIdList);
+            UpdateStatusBar();
+        };
+        Data->UpdateStatusBar = [this] { UpdateStatusBar(); };
+    }
+    SetVatRateTexts(QDate::currentDate());
+
+    try {
+        loadState();
+    } catch (const std::exception&) {
+    }
+
+    if (q) {
+        q->Close();
+        q->Open();
+        const int rekord =
+            TDbIni(QStringLiteral("app"), OperatorId).ReadInteger(kGrid1Section, QStringLiteral("Rekord"), 0);
+        if (rekord != 0) q->Locate(QStringLiteral("U_INDEX"), TArg(rekord));
+    }
+    colourGroupList();
+    resizeEvent(nullptr);
+
+    TimerRefresh2->start();
+    TimerRefresh->start();
+    TimerAktualizacja->setInterval(90000);
+    if (ReadIniBool(OperatorId, QStringLiteral("SprawdzajAktualizacje"), true)) TimerAktualizacja->start();
+    UpdateButtonCounters();
+    Label3->clear();
+    TimerPoStarcie->setInterval(10);
+    TimerPoStarcie->start();
+    TimerOtworzTabele->setInterval(5);
+    TimerOtworzTabele->start();
+    TimerCron->start();
+
+    if (q) attachGrid();
+}
+
+void TFormGlowny::timerPoStarcie()
+{
+    TimerPoStarcie->stop();
+    // A login with the default password asks for a new one, once per login.
+    if (DefaultPasswordInUse) {
+        static TFormOperatorZmienHaslo* form = nullptr;
+        if (!form) form = new TFormOperatorZmienHaslo();
+        form->exec();
+    }
+}
+
+void TFormGlowny::reject()
+{
+    // Escape does not close the desk; "Zakończ" and the window's close do.
+    if (m_closed) TFormEx::reject();
+}
+
+void TFormGlowny::closeEvent(QCloseEvent* e)
+{
+    if (!m_closed) {
+        m_closed = true;
+        formClose();
+    }
+    e->accept();
+    TFormEx::closeEvent(e);
+}
+
+void TFormGlowny::formClose()
+{
+    // Nothing here may stop the program from ending: the first failure
+    // skips the rest silently.
+    try {
+        ProcessFor(50);
+        try {
+            if (GlobalSession()->InTransaction()) GlobalSession()->Rollback();
+        } catch (...) {
+        }
+        TQuery* q = Data ? Data->QUserdb.get() : nullptr;
+        if (q && q->Active() && LoginSucceeded) {
+            saveState();
+            SaveGridLayout(this, DBGrid1);
+        }
+        LogEvent(QStringLiteral("Wylogowanie z systemu operatora ") + OperatorLogin + QStringLiteral(" (ID") +
+                 QString::number(OperatorId) + QStringLiteral(")"));
+        for (const char* ext :
+             {"", "bmp", "crt", "key", "txt", "xml", "html", "param", "bat", "zip", "out", "jpg", "exe"})
+            DeleteFilesByExtension(PrivateFolder, QLatin1String(ext));
+        detachGrid();
+
+        // Background threads get up to 7 s to see the flags and finish.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QElapsedTimer wait;
+        wait.start();
+        while (wait.elapsed() < 7000 && (PingRunning || VoveRunning))
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        ProcessFor(50);
+        QApplication::restoreOverrideCursor();
+        if (Data) Data->CloseDatasets();
+        ProcessFor(50);
+        if (Data && Data->Database) Data->Database->Close();
+    } catch (...) {
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+    }
+}
+
+void TFormGlowny::DeleteFilesByExtension(const QString& folder, const QString& extension)
+{
+    if (folder.isEmpty()) return;
+    QDir dir(folder);
+    const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& fi : files) {
+        const QString name = fi.fileName();
+        const int dot = name.lastIndexOf(QLatin1Char('.'));
+        const QString ext = dot < 0 ? QString() : name.mid(dot + 1);
+        // An empty extension means files without one ("name" but also "name.").
+        if (ext.compare(extension, Qt::CaseInsensitive) != 0) continue;
+        QFile::remove(fi.absoluteFilePath());
+    }
+}
+
+// ---------------------------------------------------------------- status bar
+
+void TFormGlowny::UpdateStatusBar()
+{
+    if (!LoginSucceeded) return;
+    StatusPanels[2]->setText(OperatorLogin + QStringLiteral(" (") + QString::number(OperatorRightsLevel) +
+                             QStringLiteral(")"));
+    updateTickCount();
+    UpdateButtonCounters();
+    SpeedButtonEx9->setStyleSheet(RadioGroup1Index() == 3 ? QStringLiteral("font-weight: bold;") : QString());
+    const bool stats = !RightDeniedEx(1, false) &&
+                       ReadIniBool(OperatorId, QStringLiteral("StatystykiDolnegoPaska"), true) &&
+                       OperatorStatsAllowed;
+    if (stats && !MainUserWhere.isEmpty()) {
+        TDedicatedSession* s = GlobalSession();
+        const int n =
+            s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb ") + MainUserWhere);
+        StatusPanels[0]->setText(QStringLiteral("  Użytkownicy: ") + QString::number(n));
+        auto q = s->OpenQuery(
+            QStringLiteral("select sum(U_SALDO), sum(U_KWOTAABONAMENTU), sum(U_KOSZT) from Userdb ") +
+            MainUserWhere);
+        auto money = [&q](int i) { return MoneyText(q->Fields(i)->AsCurrency()); };
+        StatusPanels[4]->setText(QStringLiteral("Saldo: ") + money(0) + QStringLiteral("  Abo: ") + money(1) +
+                                 QStringLiteral("  Koszt: ") + money(2));
+    } else {
+        StatusPanels[0]->clear();
+        StatusPanels[4]->clear();
+    }
+}
+
+void TFormGlowny::UpdateButtonCounters()
+{
+    if (!LoginSucceeded) return;
+    TDedicatedSession* s = GlobalSession();
+    const int n = s->GetQueryValueAsInteger(
+        QStringLiteral("select count(*) from ZleceniaSerwisowe where ZS_DATAZAKONCZENIA>CURDATE() or "
+                       "ZS_DATAZAKONCZENIA='0000-00-00'"));
+    SpeedButtonEx29->setText(n > 0
+                                 ? QStringLiteral("Lista zleceń (") + QString::number(n) + QStringLiteral(")")
+                                 : QStringLiteral("Lista zleceń"));
+    const bool due = !s->IsQueryEmpty(QStringLiteral("select (1) from ZleceniaSerwisowe where "
+                                                     "ZS_TERMINARZDATA<=CURDATE() and ZS_TERMINARZDATA<>:p1"),
+                                      {QStringLiteral("0000-00-00")});
+    QString style = n > 0 ? QStringLiteral("color: red;") : QString();
+    if (due) style += QStringLiteral("font-weight: bold; text-decoration: underline;");
+    SpeedButtonEx29->setStyleSheet(style);
+    const int m =
+        s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb where U_POCZEKALNIA=1"));
+    SpeedButtonEx9->setText(m > 0 ? QStringLiteral("Poczekalnia (") + QString::number(m) + QStringLiteral(")")
+                                  : QStringLiteral("Poczekalnia"));
+    QString style9 = m > 0 ? QStringLiteral("color: red;") : QString();
+    if (RadioGroup1Index() == 3) style9 += QStringLiteral("font-weight: bold;");
+    SpeedButtonEx9->setStyleSheet(style9);
+}
+
+// ---------------------------------------------------------------- saved state
+
+void TFormGlowny::loadState()
+{
+    if (ReadIniString(OperatorId, QStringLiteral("ResetSiatek"), QString()) == HostId &&
+        ResetMainGridLayouts())
+        WriteIniString(OperatorId, QStringLiteral("ResetSiatek"), QString());
+    const QString mask = ReadIniString(OperatorId, QStringLiteral("KolumnyGrid1"), QString());
+    m_loadLayout = mask.size() == int(UserGridColumns().size());
+
+    TDbIni op(QStringLiteral("app"), OperatorId);
+    for (int n = 1; n <= 4; ++n)
+        UserSort.Fields[size_t(n - 1)] =
+            op.ReadString(kGrid1Section, QStringLiteral("FSortowaniePole[%1]").arg(n),
+                          n == 1 ? QStringLiteral("U_NRKLIENTA") : QString());
+    UserSort.Column = op.ReadInteger(kGrid1Section, QStringLiteral("FSortowanieKolumna"), 0);
+    UserSort.Order = op.ReadInteger(kGrid1Section, QStringLiteral("FSortowanieKolejnosc"), 1);
+    if (UserSort.Order < 0 || UserSort.Order > 2) UserSort.Order = 0;
+
+    // Restoring the controls must not re-query on every one of them.
+    m_restoring = true;
+    struct Done
+    {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{m_restoring};
+    auto checked = [&op](QCheckBox* box) {
+        box->setChecked(op.ReadBool(kSection + box->objectName(), QStringLiteral("Checked"), false));
+    };
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox5, CheckBox6, CheckBox7, CheckBox10, CheckBox14,
+                           CheckBox19, CheckBox16})
+        checked(box);
+    SetRadioGroup1Index(
+        op.ReadInteger(kSection + QStringLiteral("RadioGroup1"), QStringLiteral("ItemIndex"), 0));
+    ComboBox1->setCurrentIndex(
+        qBound(0, op.ReadInteger(kSection + QStringLiteral("ComboBox1"), QStringLiteral("ItemIndex"), 0),
+               ComboBox1->count() - 1));
+    for (QCheckBox* box : {CheckBox21, CheckBox22, CheckBox23})
+        checked(box);
+    ComboBox4->setCurrentIndex(
+        qBound(0, op.ReadInteger(kSection + QStringLiteral("ComboBox4"), QStringLiteral("ItemIndex"), 0),
+               ComboBox4->count() - 1));
+    WczytajSortowanieUser();
+    checked(CheckBox20);
+    ComboBox3->setCurrentIndex(
+        qBound(-1, op.ReadInteger(kSection + QStringLiteral("ComboBox3"), QStringLiteral("ItemIndex"), 0),
+               ComboBox3->count() - 1));
+}
+
+void TFormGlowny::saveState()
+{
+    TDedicatedSession* s = GlobalSession();
+    TTransactionGuard tr(s);
+    TDbIni ws(HostId, OperatorId);
+    ws.WriteBool(kSection, QStringLiteral("Zmaksymalizowane"), isMaximized());
+    if (!isMaximized()) {
+        ws.WriteInteger(kSection, QStringLiteral("SzerokoscOkna"), width());
+        ws.WriteInteger(kSection, QStringLiteral("WysokoscOkna"), height());
+        ws.WriteInteger(kSection, QStringLiteral("PozycjaXOkna"), x());
+        ws.WriteInteger(kSection, QStringLiteral("PozycjaYOkna"), y());
+    }
+    ws.WriteInteger(kSection + QStringLiteral("GripPanel2"), QStringLiteral("Szerokosc"),
+                    GripPanel2->width());
+    QString mask;
+    for (int i = 0; i < DBGrid1->horizontalHeader()->count(); ++i)
+        mask += DBGrid1->horizontalHeader()->isSectionHidden(i) ? QLatin1Char('0') : QLatin1Char('1');
+    WriteIniString(OperatorId, QStringLiteral("KolumnyGrid1"), mask);
+    TDbIni op(QStringLiteral("app"), OperatorId);
+    op.WriteInteger(kGrid1Section, QStringLiteral("Rekord"), CurrentUserIndex());
+    for (int n = 1; n <= 4; ++n)
+        op.WriteString(kGrid1Section, QStringLiteral("FSortowaniePole[%1]").arg(n),
+                       UserSort.Fields[size_t(n - 1)]);
+    op.WriteInteger(kGrid1Section, QStringLiteral("FSortowanieKolumna"), UserSort.Column);
+    op.WriteInteger(kGrid1Section, QStringLiteral("FSortowanieKolejnosc"), UserSort.Order);
+    op.WriteInteger(kSection + QStringLiteral("RadioGroup1"), QStringLiteral("ItemIndex"),
+                    RadioGroup1Index());
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox5, CheckBox6, CheckBox7, CheckBox10, CheckBox14,
+                           CheckBox19, CheckBox16})
+        op.WriteBool(kSection + box->objectName(), QStringLiteral("Checked"), box->isChecked());
+    op.WriteInteger(kSection + QStringLiteral("ComboBox1"), QStringLiteral("ItemIndex"),
+                    ComboBox1->currentIndex());
+    op.WriteBool(kSection + QStringLiteral("CheckBox20"), QStringLiteral("Checked"), CheckBox20->isChecked());
+    op.WriteInteger(kSection + QStringLiteral("ComboBox3"), QStringLiteral("ItemIndex"),
+                    ComboBox3->currentIndex());
+    for (QCheckBox* box : {CheckBox21, CheckBox22, CheckBox23})
+        op.WriteBool(kSection + box->objectName(), QStringLiteral("Checked"), box->isChecked());
+    op.WriteInteger(kSection + QStringLiteral("ComboBox4"), QStringLiteral("ItemIndex"),
+                    ComboBox4->currentIndex());
+    SaveListViewChecks(GrupyUserListView);
+    tr.commit();
 }

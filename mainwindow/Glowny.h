@@ -1,17 +1,44 @@
 #pragma once
-// The main window. Its grids, menus and timers come with their own work; this
-// holds what the start-up needs of it: folders, workstation id, the flags.
+// The main window: the operator's desk with the subscriber grid and its
+// filters, the menus and button columns, the status bar; what it does when
+// it is created, shown and closed, and the flags background threads read.
 #include "core/FormEx.h"
+#include "mainwindow/GlownyUserQuery.h"
 
+#include <QString>
 #include <atomic>
+#include <functional>
 
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QSpinBox;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+class TQuery;
+class TUserGridDelegate;
+class TUserGridModel;
+class TViewLink;
 
 class TFormGlowny : public TFormEx
 {
     Q_OBJECT
 public:
     explicit TFormGlowny(QWidget* parent = nullptr);
+    ~TFormGlowny() override;
 
     // Read and written by the user-interface thread and worker threads.
     static std::atomic<bool> Closing;
@@ -19,8 +46,121 @@ public:
     static std::atomic<bool> VoveRunning;
     static std::atomic<bool> IntruxRunning;
 
+    // Replaces the subscriber card for "Przeglądaj" when set (tests).
+    static std::function<void(int)> OpenUserCard;
+
+    // ---- the subscriber grid
+    // Rebuilds QUserdb's statement from the filter controls (its BeforeOpen).
+    void BuildUserQuery(TQuery& query);
+    TUserFilter CurrentUserFilter() const;
+    TUserSort UserSort;
+    // Refills the group list and the company list, restoring the checks.
+    void WczytajSortowanieUser();
+    // Re-reads the subscriber grid keeping the current row.
+    void RefreshUsers();
+    // Applies a click on the grid title of a column (sort cycle).
+    void TitleClick(int column);
+    // The current row's U_INDEX; 0 when there is none.
+    int CurrentUserIndex() const;
+    // "Pokaż użytkowników" item (0..3).
+    int RadioGroup1Index() const;
+    void SetRadioGroup1Index(int index);
+
+    void UpdateStatusBar();
+    void UpdateButtonCounters();
+
+    // Deletes Folder/*.Extension; an empty extension: files without one.
+    static void DeleteFilesByExtension(const QString& folder, const QString& extension);
+
+    // Widgets the other windows and the tests reach by the system's names.
+    QMenuBar* MainMenu1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabUzytkownicy = nullptr;
+    QWidget* TabInfrastruktura = nullptr;
+    QTableView* DBGrid1 = nullptr;
+    QWidget* GripPanel2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QToolButton* SpeedButtonEx1 = nullptr;  // refresh
+    QToolButton* SpeedButtonEx2 = nullptr;  // clear search
+    QToolButton* SpeedButtonEx50 = nullptr; // wholesale orders
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox5 = nullptr, *CheckBox6 = nullptr,
+              *CheckBox7 = nullptr, *CheckBox8 = nullptr, *CheckBox10 = nullptr, *CheckBox12 = nullptr,
+              *CheckBox14 = nullptr, *CheckBox16 = nullptr, *CheckBox18 = nullptr, *CheckBox19 = nullptr,
+              *CheckBox20 = nullptr, *CheckBox21 = nullptr, *CheckBox22 = nullptr, *CheckBox23 = nullptr;
+    QComboBox *ComboBox1 = nullptr, *ComboBox3 = nullptr, *ComboBox4 = nullptr;
+    QSpinBox *SpinEdit1 = nullptr, *SpinEdit2 = nullptr;
+    QGroupBox* RadioGroup1 = nullptr;
+    QTreeWidget* GrupyUserListView = nullptr;
+    QLabel* Label1 = nullptr; // diagnostics, hidden
+    QLabel* Label3 = nullptr; // portal state
+    QLabel* Label4 = nullptr; // ticked subscribers
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusPanels[7] = {};
+    QPushButton* SpeedButtonEx8 = nullptr;  // "Przeglądaj"
+    QPushButton* SpeedButtonEx9 = nullptr;  // "Poczekalnia"
+    QPushButton* SpeedButtonEx29 = nullptr; // "Lista zleceń"
+    QTimer *TimerBudujOkna = nullptr, *TimerOtworzTabele = nullptr, *TimerPoStarcie = nullptr,
+           *TimerRefresh = nullptr, *TimerRefresh2 = nullptr, *TimerCron = nullptr,
+           *TimerAktualizacja = nullptr, *TimerSzukajUser = nullptr;
+
+    // The action of a menu item by its path of captions ("&Plik/Zakończ"); tests use it.
+    QAction* MenuAction(const QString& path) const;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void reject() override;
+
 private:
-    QLabel* m_info = nullptr;
+    void buildUi();
+    void buildMenus();
+    QWidget* buildSidePanel();
+    QWidget* buildUserTab();
+    QWidget* buildFilterPanel();
+    void buildStatusBar();
+    void connectUserTab();
+
+    void formCreate();
+    void formShow();
+    void formClose();
+    void loadState();
+    void saveState();
+    void attachGrid();
+    void detachGrid();
+
+    // Handlers of the subscriber tab.
+    void edit1Change();
+    void applyFilters(); // GrupyUserListViewClick
+    void groupListColumnClick();
+    void setGroupChecks(int mode); // 0 all, 1 none, 2 invert
+    void colourGroupList();
+    void gridKeyPress(QKeyEvent* e, bool& handled);
+    void gridCtrlClick(int row);
+    void tickVisible(int mode); // 0 tick shown, 1 untick shown, 2 untick all
+    void updateTickCount();
+    void spinEdit1DblClick();
+    void spinEdit2DblClick();
+    void applySortLook();
+    void openUserCard();
+    void timerPoStarcie();
+
+    // A command whose window comes with later work.
+    void notAvailable(const QString& caption);
+    QAction* addCommand(QMenu* menu, const QString& caption, std::function<void()> handler = {});
+    QPushButton* sideButton(const QString& caption, std::function<void()> handler = {});
+
+    TUserGridModel* m_userModel = nullptr;
+    TViewLink* m_userLink = nullptr;
+    bool m_groupCheckChanged = false;
+    TUserGridDelegate* m_userDelegate = nullptr;
+    QButtonGroup* m_radioGroup1 = nullptr;
+    QSplitter* m_userSplitter = nullptr;
+    QByteArray m_headerState;
+    bool m_closed = false;
+    bool m_loadLayout = false; // the stored column layout fits the grid
+    bool m_restoring = false;  // controls are being set from the stored state
 };
 
 extern TFormGlowny* FormGlowny;

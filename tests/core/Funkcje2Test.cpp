@@ -266,8 +266,7 @@ TEST(Funkcje2, ShowStepInStatusCountsIntoTheMainWindowLabel)
 {
     FolderScope f;
     TFormGlowny main;
-    auto* label = new QLabel(&main);
-    label->setObjectName(QStringLiteral("Label1"));
+    QLabel* label = main.Label1;
     TFormGlowny* was = FormGlowny;
     FormGlowny = &main;
     main.setWindowTitle(QStringLiteral("  Orlix6 KSeF  "));

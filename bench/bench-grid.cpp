@@ -1,0 +1,280 @@
+// The main window's subscriber grid on generated subscribers: opening the
+// grid (statement built from the filters, dataset, shown keys, the model
+// under a view) and each search refresh, against the same SELECT through
+// bare Connector/C in the same run; then scrolling the whole grid page by page.
+//   bench-grid [--subscribers N] [--rounds R] [--database NAME] [--socket PATH]
+//              [--user U] [--password P] [--keep]
+// Without a socket the connection comes from ORLIX_TEST_SOCKET or the private
+// local server. The database is made anew unless it already holds N subscribers.
+#include "bench/common/BenchSupport.h"
+#include "bench/common/Generator.h"
+
+#include "core/DataModule.h"
+#include "core/DedicatedSession.h"
+#include "core/Query.h"
+#include "core/Session.h"
+#include "mainwindow/GlownyUserGrid.h"
+#include "mainwindow/GlownyUserQuery.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <mysql.h>
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: bench-grid [--subscribers N] [--rounds R] [--database NAME] [--socket PATH] "
+                         "[--user U] [--password P] [--keep]\n");
+    return 2;
+}
+
+void adminExec(const TConnectionParams& params, const QString& sql)
+{
+    TConnectionParams server = params;
+    server.database.clear();
+    TDatabase admin(QStringLiteral("bench-admin"), server);
+    admin.Open();
+    TDatabase::Register(&admin);
+    {
+        std::unique_ptr<TDedicatedSession> s(
+            TDedicatedSession::CreateOnDatabase(QStringLiteral("bench-admin")));
+        s->ExecQuery(sql);
+    }
+    TDatabase::Unregister(&admin);
+}
+
+// The statement with its values written in, as the bare client sends it.
+QByteArray Rendered(const TUserQuery& q, TDedicatedSession* s)
+{
+    QString out;
+    static const QRegularExpression re(QStringLiteral(":p(\\d+)"));
+    qsizetype last = 0;
+    for (auto it = re.globalMatch(q.Sql); it.hasNext();) {
+        const auto m = it.next();
+        out += q.Sql.mid(last, m.capturedStart() - last);
+        const TArg& a = q.Args.at(size_t(m.captured(1).toInt() - 1));
+        out += QLatin1Char('\'') + QString::fromUtf8(s->Escape(a.textValue())) + QLatin1Char('\'');
+        last = m.capturedEnd();
+    }
+    out += q.Sql.mid(last);
+    return out.toUtf8();
+}
+
+class TBareClient
+{
+public:
+    explicit TBareClient(const TConnectionParams& p)
+    {
+        m_my = mysql_init(nullptr);
+        mysql_options(m_my, MYSQL_SET_CHARSET_NAME, "utf8mb3");
+        const QByteArray user = p.user.toUtf8(), pass = p.password.toUtf8(), db = p.database.toUtf8(),
+                         sock = p.socket.toUtf8();
+        if (!mysql_real_connect(m_my, nullptr, user.constData(), pass.constData(), db.constData(), 0,
+                                sock.isEmpty() ? nullptr : sock.constData(), 0))
+            throw EDatabaseError(QString::fromUtf8(mysql_error(m_my)));
+        run("SET NAMES utf8mb3 COLLATE utf8mb3_polish_ci");
+        run("SET sql_mode = ''");
+    }
+    ~TBareClient() { mysql_close(m_my); }
+    // Runs the statement, keeps the whole result on the client and walks it.
+    qint64 run(const QByteArray& sql)
+    {
+        if (mysql_real_query(m_my, sql.constData(), (unsigned long)sql.size()) != 0)
+            throw EDatabaseError(QString::fromUtf8(mysql_error(m_my)));
+        MYSQL_RES* res = mysql_store_result(m_my);
+        if (!res) return 0;
+        qint64 rows = 0;
+        while (MYSQL_ROW row = mysql_fetch_row(res)) {
+            (void)row;
+            ++rows;
+        }
+        mysql_free_result(res);
+        return rows;
+    }
+
+private:
+    MYSQL* m_my = nullptr;
+};
+
+double Median(std::vector<qint64> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2] / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TGeneratorOptions options;
+    options.subscribers = 20000;
+    int rounds = 5;
+    bool keep = false;
+    QString database = QStringLiteral("orlix6_bench_grid"), socket, user, password;
+    bool passwordGiven = false;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--keep")) {
+            keep = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) return usage();
+        const QString v = args[++i];
+        if (a == QLatin1String("--subscribers"))
+            options.subscribers = v.toInt();
+        else if (a == QLatin1String("--rounds"))
+            rounds = std::max(1, v.toInt());
+        else if (a == QLatin1String("--database"))
+            database = v;
+        else if (a == QLatin1String("--socket"))
+            socket = v;
+        else if (a == QLatin1String("--user"))
+            user = v;
+        else if (a == QLatin1String("--password"))
+            password = v, passwordGiven = true;
+        else
+            return usage();
+    }
+
+    TConnectionParams params;
+    params.socket = !socket.isEmpty()
+                        ? socket
+                        : qEnvironmentVariable(
+                              "ORLIX_TEST_SOCKET",
+                              QDir::homePath() + QStringLiteral("/.local/share/orlix6/mariadb/mysqld.sock"));
+    params.user = !user.isEmpty() ? user : qEnvironmentVariable("ORLIX_TEST_USER", QStringLiteral("root"));
+    params.password = passwordGiven ? password : qEnvironmentVariable("ORLIX_TEST_PASSWORD");
+    params.database = database;
+
+    QTemporaryDir odbcDir;
+    try {
+        adminExec(params, QStringLiteral("CREATE DATABASE IF NOT EXISTS `%1` COLLATE utf8mb3_polish_ci")
+                              .arg(QString(database).remove(QLatin1Char('`'))));
+        if (!PointDataSourceAt(params, odbcDir)) {
+            std::fprintf(stderr, "cannot write a data source entry\n");
+            return 1;
+        }
+        TDatabase db(DefaultDatabaseName, params);
+        db.Open();
+        TDatabase::Register(&db);
+        TDedicatedSession* s = GlobalSession();
+        const bool ready =
+            !BenchDatabaseEmpty(s) &&
+            s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb")) == options.subscribers;
+        if (!ready) {
+            ReleaseGlobalSession();
+            TDatabase::Unregister(&db);
+            db.Close();
+            adminExec(params, QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(database));
+            adminExec(params, QStringLiteral("CREATE DATABASE `%1` COLLATE utf8mb3_polish_ci").arg(database));
+            db.Open();
+            TDatabase::Register(&db);
+            s = GlobalSession();
+            QElapsedTimer t;
+            t.start();
+            BenchCreateSchema(ProgramFolder());
+            const TGeneratorResult r = GenerateIsp(s, options);
+            std::printf("database %s made: %lld subscribers in %.1f s\n", qPrintable(database), r.subscribers,
+                        t.elapsed() / 1000.0);
+        }
+
+        TBareClient bare(params);
+        TQuery q;
+        TUserGridModel model(&q);
+        model.SetColumns(UserGridColumns());
+        model.SetFormatter(UserGridFormatter());
+        QTableView view;
+        view.resize(1200, 700);
+        model.BindToView(&view);
+        view.setItemDelegate(new TUserGridDelegate(&model, &view));
+        view.show();
+
+        TUserFilter filter;
+        UserGridTitleClick(filter.Sort, 1, QStringLiteral("vU_NazwiskoImie"));
+        QString idList;
+        // What the grid does on every open: the statement from the filters
+        // before, the shown keys after; then the view repaints what it shows.
+        q.BeforeOpen = [&filter](TQuery& query) {
+            ApplyUserQuery(query, BuildUserQuery(filter, QDate::currentDate()));
+        };
+        q.AfterOpen = [&idList](TQuery& query) {
+            idList = UserIdListText(DistinctKeys(query, QStringLiteral("U_INDEX")));
+        };
+
+        auto measure = [&](const QString& search, const char* name) {
+            filter.Search = search;
+            const QByteArray sql = Rendered(BuildUserQuery(filter, QDate::currentDate()), s);
+            std::vector<qint64> grid, raw;
+            int rows = 0;
+            for (int r = 0; r < rounds; ++r) {
+                QElapsedTimer t;
+                t.start();
+                if (q.Active())
+                    RefreshQuery(&q, QStringLiteral("U_INDEX"));
+                else
+                    q.Open();
+                (void)view.viewport()->grab();
+                grid.push_back(t.nsecsElapsed());
+                rows = q.RecordCount();
+                t.restart();
+                bare.run(sql);
+                raw.push_back(t.nsecsElapsed());
+            }
+            const double g = Median(grid), b = Median(raw);
+            std::printf("%s_rows: %d\n%s_grid_ms: %.1f\n%s_bare_ms: %.1f\n%s_ratio: %.2f\n", name, rows, name,
+                        g, name, b, name, g / b);
+            return g / b;
+        };
+
+        std::printf("subscribers: %d\nrounds: %d\n", options.subscribers, rounds);
+        q.Close();
+        double worst = measure(QString(), "open");
+        const char* const searches[][2] = {{"Kowalski", "search_surname"},
+                                           {"Łomianki", "search_town"},
+                                           {"Nowak Jan", "search_two_words"},
+                                           {"50", "search_digits"},
+                                           {"zzqx", "search_nothing"}};
+        for (const auto& sr : searches)
+            worst = std::max(worst, measure(QString::fromUtf8(sr[0]), sr[1]));
+        std::printf("worst_ratio: %.2f\n", worst);
+
+        // Scrolling: the whole unfiltered grid page by page; cells are read
+        // from the dataset only for the rows on screen.
+        filter.Search.clear();
+        RefreshQuery(&q, QStringLiteral("U_INDEX"));
+        QScrollBar* bar = view.verticalScrollBar();
+        QElapsedTimer t;
+        t.start();
+        int pages = 0;
+        for (int v = 0; v <= bar->maximum(); v += std::max(1, bar->pageStep())) {
+            bar->setValue(v);
+            (void)view.viewport()->grab();
+            ++pages;
+        }
+        std::printf("scroll_pages: %d\nscroll_page_ms: %.3f\nscroll_rows_per_page: %d\n", pages,
+                    t.nsecsElapsed() / 1e6 / std::max(1, pages), bar->pageStep());
+        std::printf("shown_keys_chars: %lld\n", (long long)idList.size());
+
+        q.Close();
+        ReleaseGlobalSession();
+        TDatabase::Unregister(&db);
+        db.Close();
+        if (!keep) adminExec(params, QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(database));
+    } catch (const EDatabaseError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,656 @@
+// The main window's widgets: menus, the two button columns, the subscriber
+// tab with its filter panel, the device tab and the status bar.
+#include "mainwindow/Glowny.h"
+
+#include "core/DataModule.h"
+#include "core/DedicatedSession.h"
+#include "core/DialogPL.h"
+#include "core/Funkcje.h"
+#include "core/LogiLista.h"
+#include "core/OperatorLista.h"
+#include "core/OperatorZmienHaslo.h"
+#include "core/Operatorzy.h"
+#include "core/Query.h"
+#include "core/Session.h"
+#include "mainwindow/GlownyUserGrid.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QCheckBox* NamedCheckBox(const QString& name, const QString& caption, QWidget* parent)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QFrame* Separator(QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QLabel* Heading(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+} // namespace
+
+void TFormGlowny::buildUi()
+{
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    root->setMenuBar(MainMenu1);
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(4, 4, 4, 2);
+    body->setSpacing(4);
+    body->addWidget(buildSidePanel());
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setDocumentMode(false);
+    TabUzytkownicy = buildUserTab();
+    PageControl1->addTab(TabUzytkownicy, QStringLiteral("Użytkownicy"));
+    TabInfrastruktura = new QWidget(this);
+    TabInfrastruktura->setObjectName(QStringLiteral("TabInfrastruktura"));
+    {
+        auto* l = new QVBoxLayout(TabInfrastruktura);
+        auto* info = new QLabel(
+            QStringLiteral("Siatka urządzeń infrastruktury nie jest jeszcze dostępna w tej wersji programu."),
+            TabInfrastruktura);
+        info->setAlignment(Qt::AlignCenter);
+        info->setEnabled(false);
+        l->addWidget(info);
+    }
+    PageControl1->addTab(TabInfrastruktura, QStringLiteral("Infrastruktura"));
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) {
+        if (i == 0 && DBGrid1) DBGrid1->setFocus();
+    });
+    body->addWidget(PageControl1, 1);
+    root->addLayout(body, 1);
+
+    buildStatusBar();
+    root->addWidget(StatusBar1);
+    buildMenus();
+    connectUserTab();
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setVisible(false);
+
+    resize(1280, 800);
+    setMinimumSize(900, 560);
+}
+
+// ---------------------------------------------------------------- menus
+
+QAction* TFormGlowny::addCommand(QMenu* menu, const QString& caption, std::function<void()> handler)
+{
+    QAction* a = menu->addAction(caption);
+    const QString plain = QString(caption).remove(QLatin1Char('&'));
+    if (!handler) handler = [this, plain] { notAvailable(plain); };
+    connect(a, &QAction::triggered, this, [this, handler] { RunGuarded(handler); });
+    return a;
+}
+
+void TFormGlowny::notAvailable(const QString& caption)
+{
+    TMD::MessageDlg(QStringLiteral("Funkcja \"") + caption +
+                        QStringLiteral("\" nie jest jeszcze dostępna w tej wersji programu."),
+                    mtInformation, mbOK);
+}
+
+QAction* TFormGlowny::MenuAction(const QString& path) const
+{
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QList<QAction*> actions = MainMenu1->actions();
+    QAction* found = nullptr;
+    for (const QString& part : parts) {
+        found = nullptr;
+        for (QAction* a : actions)
+            if (a->text() == part) {
+                found = a;
+                break;
+            }
+        if (!found) return nullptr;
+        actions = found->menu() ? found->menu()->actions() : QList<QAction*>();
+    }
+    return found;
+}
+
+void TFormGlowny::buildMenus()
+{
+    auto guarded = [](int level, std::function<void()> f) {
+        return [level, f] {
+            if (!RightDenied(level)) f();
+        };
+    };
+
+    QMenu* plik = MainMenu1->addMenu(QStringLiteral("&Plik"));
+    QMenu* sql = plik->addMenu(QStringLiteral("Wczytaj i wykonaj plik SQL"));
+    addCommand(sql, QStringLiteral("Przez Razedu"));
+    addCommand(sql, QStringLiteral("Przez mysql"));
+    plik->addSeparator();
+    addCommand(plik, QStringLiteral("Pokaż logi programu"), guarded(1, [] {
+                   if (!FormLogiLista) FormLogiLista = new TFormLogiLista();
+                   FormLogiLista->exec();
+               }));
+    addCommand(plik, QStringLiteral("Pokaż korespondencje"));
+    plik->addSeparator();
+    addCommand(plik, QStringLiteral("Archiwizacja"));
+    addCommand(plik, QStringLiteral("Dearchiwizacja"));
+    plik->addSeparator();
+    addCommand(plik, QStringLiteral("Zakończ"), [this] { close(); });
+
+    QMenu* oper = MainMenu1->addMenu(QStringLiteral("&Operator"));
+    addCommand(oper, QStringLiteral("Zmień hasło"), [] {
+        static TFormOperatorZmienHaslo* form = nullptr;
+        if (!form) form = new TFormOperatorZmienHaslo();
+        form->exec();
+    });
+    addCommand(oper, QStringLiteral("Wyloguj"));
+    oper->addSeparator();
+    addCommand(oper, QStringLiteral("Lista operatorów"), guarded(1, [] {
+                   static TFormOperatorLista* form = nullptr;
+                   if (!form) form = new TFormOperatorLista();
+                   form->exec();
+               }));
+
+    QMenu* users = MainMenu1->addMenu(QStringLiteral("&Baza użytkowników"));
+    addCommand(users, QStringLiteral("Dodaj"));
+    addCommand(users, QStringLiteral("Edytuj"));
+    addCommand(users, QStringLiteral("Przeglądaj"), [this] { openUserCard(); });
+    addCommand(users, QStringLiteral("Usuń"));
+    addCommand(users, QStringLiteral("Zapisz jako duplikat"));
+    users->addSeparator();
+    addCommand(users, QStringLiteral("Dodaj wpłatę (KP)"));
+    addCommand(users, QStringLiteral("Wystaw fakturę"));
+    addCommand(users, QStringLiteral("Wystaw polecenie zapłaty"));
+    addCommand(users, QStringLiteral("Otwórz zlecenie serwisowe"));
+    addCommand(users, QStringLiteral("Pokaż stan terminarza"));
+    users->addSeparator();
+    QAction* szukaj = addCommand(users, QStringLiteral("Szukaj"), [this] {
+        PageControl1->setCurrentIndex(0);
+        Edit1->setFocus();
+    });
+    szukaj->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    users->addSeparator();
+    addCommand(users, QStringLiteral("Drukuj listę"));
+    addCommand(users, QStringLiteral("Drukuj listę wraz z urządzeniami"));
+    addCommand(users, QStringLiteral("Drukuj listę zalegających"));
+    addCommand(users, QStringLiteral("Drukuj listę zalegających - rozszerzona"));
+    addCommand(users, QStringLiteral("Drukuj listę blokowanych"));
+    users->addSeparator();
+    addCommand(users, QStringLiteral("Użytkownicy oczekujący"), [this] { SpeedButtonEx9->click(); });
+
+    QMenu* infra = MainMenu1->addMenu(QStringLiteral("B&aza infrastruktury"));
+    for (const char* c :
+         {"Dodaj", "Edytuj", "Usuń", "Szukaj", "Raport", "Drukuj listę", "Węzły i punkty elastycznosci"})
+        addCommand(infra, QString::fromUtf8(c));
+    infra->addSeparator();
+    // These three have no action of their own.
+    for (const char* c : {"Połącz z IP", "Połącz via Putty", "Pokaż wykres SmokePing"})
+        infra->addAction(QString::fromUtf8(c));
+
+    QMenu* listy = MainMenu1->addMenu(QStringLiteral("Listy"));
+    for (const char* c :
+         {"Faktury - lista", "Korekty - lista", "Polecenia zapłaty - lista", "Opłaty (KP) - lista",
+          "Umowy - lista", "Urządzenia - lista", "Zlecenia serwisowe - lista", "Noty odsetkowe - lista",
+          "Pobrane z KSeF - lista", "Opłaty vOVE - lista"})
+        addCommand(listy, QString::fromUtf8(c));
+
+    QMenu* tools = MainMenu1->addMenu(QStringLiteral("&Narzędzia"));
+    addCommand(tools, QStringLiteral("Statystyki"));
+    addCommand(tools, QStringLiteral("Automatyczne generowanie faktur"));
+    addCommand(tools, QStringLiteral("Automatyczne generowanie not odsetkowych"));
+    addCommand(tools, QStringLiteral("Płatności masowe"));
+    QMenu* bulk = tools->addMenu(QStringLiteral("Operacje masowe"));
+    for (const char* c :
+         {"Drukuj i wyślij dokumenty z wybranego okresu", "Drukuj książeczki opłat",
+          "Drukuj pismo do użytkowników", "Eksport do książki adresowej Envelo", "Edytuj bazę użytkowników",
+          "Formatowanie adresów MAC", "Usuń nieaktywne pozycje jednorazowe z szablonów użytkowników"})
+        addCommand(bulk, QString::fromUtf8(c));
+    QMenu* imp = bulk->addMenu(QStringLiteral("Zaimportuj z pliku pozycje do szablonu użytkowników"));
+    addCommand(imp, QStringLiteral("Z pliku RAW (Orlix4SQL)"));
+    addCommand(imp, QStringLiteral("Z pliku CSV (SGT SA - JAMBOX)"));
+    tools->addSeparator();
+    addCommand(tools, QStringLiteral("KSeF - Wysyłka wsadowa i pobieranie dok."));
+    addCommand(tools, QStringLiteral("vOVE"));
+    addCommand(tools, QStringLiteral("vOVE v5"));
+    addCommand(tools, QStringLiteral("Ewidencja sprzedaży"));
+    addCommand(tools, QStringLiteral("Kopia elektroniczna (EJ)"));
+    addCommand(tools, QStringLiteral("Raport SIIS / SIDUSIS"));
+    addCommand(tools, QStringLiteral("Wielopodmiotowość"));
+    tools->addSeparator();
+    addCommand(tools, QStringLiteral("Wyślij emaile"));
+    addCommand(tools, QStringLiteral("Wyślij SMSy"));
+    addCommand(tools, QStringLiteral("Wyślij SMS - dowolny adresat"));
+    tools->addSeparator();
+    QAction* odswiez = addCommand(tools, QStringLiteral("Odśwież bazy"), [this] { SpeedButtonEx1->click(); });
+    odswiez->setShortcut(QKeySequence(Qt::Key_F5));
+
+    QMenu* opcje = MainMenu1->addMenu(QStringLiteral("&Opcje"));
+    addCommand(opcje, QStringLiteral("Definicje i szablony"));
+    addCommand(opcje, QStringLiteral("Konfiguracja"));
+    QMenu* pomoc = opcje->addMenu(QStringLiteral("Funkcje pomocnicze"));
+    QMenu* tech = pomoc->addMenu(QStringLiteral("Techniczne"));
+    addCommand(tech, QStringLiteral("Optymalizuj tabele /mysql/proc"));
+    addCommand(tech, QStringLiteral("Odbuduj przy starcie widoki i wyzwalacze (triggery)"));
+    addCommand(tech, QStringLiteral("Zakończ transakcję"), [] {
+        if (GlobalSession()->InTransaction()) GlobalSession()->Rollback();
+    });
+    addCommand(tech, QStringLiteral("Odśwież okno główne"), [] {
+        if (!Data || !Data->QUserdb) return;
+        Data->QUserdb->Close();
+        Data->QUserdb->Open();
+    });
+    addCommand(tech, QStringLiteral("Import baz z Orlix3"));
+    addCommand(tech, QStringLiteral("Wyczyść tabelę PingInfra"));
+    addCommand(tech, QStringLiteral("Sprawdź indexowanie tabel w bazie"));
+    addCommand(tech, QStringLiteral("Aktywuj pokazywanie lokalizacji sieciowych"));
+    addCommand(tech, QStringLiteral("Wyczyść testowe dane KSeF"));
+    QMenu* bilans = pomoc->addMenu(QStringLiteral("Bilans otwarcia"));
+    addCommand(bilans, QStringLiteral("Eksport sald klientów do pliku"));
+    addCommand(bilans, QStringLiteral("Import sald klientów z pliku"));
+    addCommand(bilans, QStringLiteral("Zerowanie salda klientów"));
+    QMenu* zap = pomoc->addMenu(QStringLiteral("Zapytania SQL"));
+    addCommand(zap, QStringLiteral("Oznacz jako \"firma\" klientów z wpisanym NIP"));
+    addCommand(zap, QStringLiteral("Dodaj oznaczenie GTU \"EE\" na fakturach dla klientów detalicznych"));
+    pomoc->addSeparator();
+    for (const char* c :
+         {"Przelicz saldo bazy", "Przelicz rozksięgowanie wpłat", "Ustaw wyzwalacze", "Uruchom PingInfra",
+          "Sprawdź duplikaty numeracji dokumentów", "Przeglądaj historię własności adresu IP",
+          "Sprawdż poprawność numerów NIP", "Zamknięcie okresu dla dokumemtów"})
+        addCommand(pomoc, QString::fromUtf8(c));
+    addCommand(opcje, QStringLiteral("Baza TERYT / PA"));
+    QMenu* teryt = opcje->addMenu(QStringLiteral("TERYT"));
+    for (const char* c : {"Import/uaktualnienie tabel bazy TERYT", "Usunięcie tabel TERYT z bazy",
+                          "Import/uaktualnienie tabel bazy PA"})
+        addCommand(teryt, QString::fromUtf8(c));
+    teryt->addAction(QStringLiteral("Usunięcie tabel PA z bazy"));
+    QMenu* eksp = opcje->addMenu(QStringLiteral("Eksport dokumentów sprzedaży (biuro rachunkowe)"));
+    addCommand(eksp, QStringLiteral("Pliki wymiany danych"));
+    addCommand(eksp, QStringLiteral("Ewidencje i JPK"));
+    addCommand(opcje, QStringLiteral("Eksport/import bazy użytkowników z pliku"));
+    addCommand(opcje, QStringLiteral("Budowanie skryptów"));
+    opcje->addSeparator();
+    for (const char* c : {"Plik konfiguracyjny SmokePing", "Plik adresowy dla GoogleMaps",
+                          "Plik kontaktów dla GoogleContacts", "Plik z urządzeniami dla Cacti",
+                          "Uaktualnij listę domen hazardowych"})
+        addCommand(opcje, QString::fromUtf8(c));
+    opcje->addSeparator();
+    for (const char* c : {"INTRUX - wyślij konfigurację", "MikroTik - wyślij konfigurację",
+                          "MikroTik - wyślij pełną konfigurację", "Skrypty - wyślij konfigurację"})
+        addCommand(opcje, QString::fromUtf8(c));
+
+    QMenu* help = MainMenu1->addMenu(QStringLiteral("Po&moc"));
+    for (const char* c :
+         {"O programie", "Strona WWW - ORLIX", "Strona WWW - INTRUX", "Strona WWW - MikroTik", "FAQ", "Forum",
+          "Changelog", "Filmy instruktażowe na YT", "Sprawdź dostępność aktualizacji", "Wyślij diagnostykę"})
+        addCommand(help, QString::fromUtf8(c));
+}
+
+// ---------------------------------------------------------------- button columns
+
+QPushButton* TFormGlowny::sideButton(const QString& caption, std::function<void()> handler)
+{
+    auto* b = new QPushButton(caption, this);
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setMinimumHeight(26);
+    if (!handler) handler = [this, caption] { notAvailable(caption); };
+    connect(b, &QPushButton::clicked, this, [this, handler] { RunGuarded(handler); });
+    return b;
+}
+
+QWidget* TFormGlowny::buildSidePanel()
+{
+    auto* side = new QWidget(this);
+    side->setObjectName(QStringLiteral("ThemedPanel10"));
+    side->setFixedWidth(156);
+    auto* l = new QVBoxLayout(side);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(3);
+
+    l->addWidget(Heading(QStringLiteral("Listy"), side));
+    for (const char* c : {"Lista faktur", "Lista PZ", "Lista wpłat (KP)", "Lista umów", "Lista urządzeń"})
+        l->addWidget(sideButton(QString::fromUtf8(c)));
+    SpeedButtonEx29 = sideButton(QStringLiteral("Lista zleceń"));
+    SpeedButtonEx29->setObjectName(QStringLiteral("SpeedButtonEx29"));
+    l->addWidget(SpeedButtonEx29);
+    SpeedButtonEx9 = sideButton(QStringLiteral("Poczekalnia"), [this] {
+        if (RightDenied(4)) return;
+        SetRadioGroup1Index(RadioGroup1Index() == 3 ? 1 : 3);
+        applyFilters();
+    });
+    SpeedButtonEx9->setObjectName(QStringLiteral("SpeedButtonEx9"));
+    l->addWidget(SpeedButtonEx9);
+    l->addWidget(sideButton(QStringLiteral("KSeF - Pobrane")));
+    l->addSpacing(6);
+    l->addWidget(Separator(side));
+
+    auto* panel11 = new QWidget(side);
+    panel11->setObjectName(QStringLiteral("ThemedPanel11"));
+    auto* l2 = new QVBoxLayout(panel11);
+    l2->setContentsMargins(0, 0, 0, 0);
+    l2->setSpacing(3);
+    l2->addWidget(Heading(QStringLiteral("Narzędzia"), panel11));
+    for (const char* c : {"Generowanie faktur", "Wydruk faktur", "KSeF", "Płatności masowe", "Archiwizacja"})
+        l2->addWidget(sideButton(QString::fromUtf8(c)));
+    l2->addSpacing(6);
+    for (const char* c : {"Definicje i szablony", "Konfiguracja"})
+        l2->addWidget(sideButton(QString::fromUtf8(c)));
+    l2->addSpacing(6);
+    l2->addWidget(sideButton(QStringLiteral("vOVE - wyślij")));
+    Label3 = new QLabel(panel11);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setAlignment(Qt::AlignCenter);
+    Label3->setWordWrap(true);
+    l2->addWidget(Label3);
+    l->addWidget(panel11);
+    l->addStretch(1);
+    return side;
+}
+
+// ---------------------------------------------------------------- subscriber tab
+
+QWidget* TFormGlowny::buildUserTab()
+{
+    auto* tab = new QWidget(this);
+    tab->setObjectName(QStringLiteral("TabUzytkownicy"));
+    auto* l = new QVBoxLayout(tab);
+    l->setContentsMargins(4, 4, 4, 4);
+    l->setSpacing(4);
+
+    auto* buttons = new QWidget(tab);
+    buttons->setObjectName(QStringLiteral("ThemedPanel3"));
+    auto* bl = new QHBoxLayout(buttons);
+    bl->setContentsMargins(0, 0, 0, 0);
+    bl->setSpacing(3);
+    for (const char* c : {"Dodaj", "Edytuj"})
+        bl->addWidget(sideButton(QString::fromUtf8(c)));
+    SpeedButtonEx8 = sideButton(QStringLiteral("Przeglądaj"), [this] { openUserCard(); });
+    SpeedButtonEx8->setObjectName(QStringLiteral("SpeedButtonEx8"));
+    bl->addWidget(SpeedButtonEx8);
+    bl->addWidget(sideButton(QStringLiteral("Usuń")));
+    bl->addSpacing(10);
+    for (const char* c :
+         {"Dodaj wpłatę (KP)", "Wystaw fakturę", "Wystaw PZ", "Dodaj umowę", "Otwórz zlecenie", "Drukuj"})
+        bl->addWidget(sideButton(QString::fromUtf8(c)));
+    bl->addStretch(1);
+    for (QPushButton* b : buttons->findChildren<QPushButton*>())
+        b->setMinimumWidth(b->sizeHint().width());
+    l->addWidget(buttons);
+
+    m_userSplitter = new QSplitter(Qt::Horizontal, tab);
+    m_userSplitter->setChildrenCollapsible(false);
+    m_userSplitter->addWidget(buildFilterPanel());
+
+    auto* right = new QWidget(m_userSplitter);
+    auto* rl = new QVBoxLayout(right);
+    rl->setContentsMargins(0, 0, 0, 0);
+    rl->setSpacing(4);
+
+    DBGrid1 = new QTableView(right);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setAlternatingRowColors(false);
+    DBGrid1->setWordWrap(false);
+    DBGrid1->setTabKeyNavigation(false);
+    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    DBGrid1->verticalHeader()->setVisible(false);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 6);
+    DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    DBGrid1->horizontalHeader()->setSectionsMovable(true);
+    DBGrid1->horizontalHeader()->setHighlightSections(false);
+    DBGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    DBGrid1->horizontalHeader()->setMinimumSectionSize(18);
+    DBGrid1->setShowGrid(true);
+    DBGrid1->setGridStyle(Qt::DotLine);
+    rl->addWidget(DBGrid1, 1);
+    for (const auto& [caption, mode] :
+         {std::pair{"Zaznacz widocznych", 0}, std::pair{"Odznacz widocznych", 1},
+          std::pair{"Usuń zaznaczenie wszystkich", 2}}) {
+        auto* a = new QAction(QString::fromUtf8(caption), DBGrid1);
+        const int m = mode;
+        connect(a, &QAction::triggered, this, [this, m] { RunGuarded([this, m] { tickVisible(m); }); });
+        DBGrid1->addAction(a);
+    }
+
+    m_userSplitter->addWidget(right);
+    m_userSplitter->setStretchFactor(0, 0);
+    m_userSplitter->setStretchFactor(1, 1);
+    m_userSplitter->setSizes({300, 1000});
+    l->addWidget(m_userSplitter, 1);
+    return tab;
+}
+
+QWidget* TFormGlowny::buildFilterPanel()
+{
+    GripPanel2 = new QWidget(this);
+    GripPanel2->setObjectName(QStringLiteral("GripPanel2"));
+    GripPanel2->setMinimumWidth(292);
+    auto* l = new QVBoxLayout(GripPanel2);
+    l->setContentsMargins(0, 0, 4, 0);
+    l->setSpacing(4);
+
+    // Search row.
+    auto* search = new QHBoxLayout;
+    search->setSpacing(2);
+    Edit1 = new QLineEdit(GripPanel2);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setPlaceholderText(QStringLiteral("Szukaj..."));
+    search->addWidget(Edit1, 1);
+    SpeedButtonEx2 = new QToolButton(GripPanel2);
+    SpeedButtonEx2->setObjectName(QStringLiteral("SpeedButtonEx2"));
+    SpeedButtonEx2->setIcon(style()->standardIcon(QStyle::SP_LineEditClearButton));
+    SpeedButtonEx2->setEnabled(false);
+    search->addWidget(SpeedButtonEx2);
+    SpeedButtonEx1 = new QToolButton(GripPanel2);
+    SpeedButtonEx1->setObjectName(QStringLiteral("SpeedButtonEx1"));
+    SpeedButtonEx1->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    SpeedButtonEx1->setToolTip(QStringLiteral("Refresh"));
+    search->addWidget(SpeedButtonEx1);
+    l->addLayout(search);
+
+    auto* searchOpts = new QHBoxLayout;
+    CheckBox8 = NamedCheckBox(QStringLiteral("CheckBox8"), QStringLiteral("!"), GripPanel2);
+    CheckBox8->setToolTip(QStringLiteral("Wyklucz słowa lub frazę"));
+    searchOpts->addWidget(CheckBox8);
+    CheckBox12 =
+        NamedCheckBox(QStringLiteral("CheckBox12"), QStringLiteral("Szukaj w sortowanej"), GripPanel2);
+    searchOpts->addWidget(CheckBox12);
+    searchOpts->addStretch(1);
+    SpeedButtonEx50 = new QToolButton(GripPanel2);
+    SpeedButtonEx50->setObjectName(QStringLiteral("SpeedButtonEx50"));
+    SpeedButtonEx50->setIcon(QIcon(UserGridIcon(TUserIcon::Hurt)));
+    SpeedButtonEx50->setAutoRaise(true);
+    searchOpts->addWidget(SpeedButtonEx50);
+    l->addLayout(searchOpts);
+
+    RadioGroup1 = new QGroupBox(QStringLiteral("Pokaż użytkowników"), GripPanel2);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    auto* rg = new QGridLayout(RadioGroup1);
+    rg->setContentsMargins(6, 4, 6, 4);
+    rg->setVerticalSpacing(2);
+    m_radioGroup1 = new QButtonGroup(this);
+    const char* items[] = {"wszystkich", "aktywnych", "nieaktywnych", "poczekalnia"};
+    for (int i = 0; i < 4; ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(items[i]), RadioGroup1);
+        m_radioGroup1->addButton(r, i);
+        rg->addWidget(r, i / 2, i % 2);
+    }
+    m_radioGroup1->button(0)->setChecked(true);
+    l->addWidget(RadioGroup1);
+
+    auto* filters = new QGroupBox(QStringLiteral("Filtry"), GripPanel2);
+    auto* fl = new QGridLayout(filters);
+    fl->setContentsMargins(6, 4, 6, 4);
+    fl->setVerticalSpacing(2);
+    fl->setHorizontalSpacing(4);
+    int row = 0;
+    CheckBox1 = NamedCheckBox(QStringLiteral("CheckBox1"), QStringLiteral("Z zaległym saldem"), filters);
+    fl->addWidget(CheckBox1, row++, 0, 1, 2);
+    ComboBox1 = new QComboBox(filters);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->addItems(
+        {QStringLiteral("wszyscy"), QStringLiteral("blokowani"), QStringLiteral("powiadamiani")});
+    fl->addWidget(ComboBox1, row++, 0, 1, 2);
+    for (const auto& [name, caption] :
+         {std::pair{"CheckBox2", "Z terminarzem"}, std::pair{"CheckBox5", "Bez kwoty abonamentu"},
+          std::pair{"CheckBox6", "Wykluczonych z \"fakturowania\""},
+          std::pair{"CheckBox7", "Z nieuzgodnionym TERYTem"},
+          std::pair{"CheckBox10", "Bez przypisanych urządzeń"}}) {
+        auto* box = NamedCheckBox(QString::fromUtf8(name), QString::fromUtf8(caption), filters);
+        fl->addWidget(box, row++, 0, 1, 2);
+        if (qstrcmp(name, "CheckBox2") == 0) CheckBox2 = box;
+        if (qstrcmp(name, "CheckBox5") == 0) CheckBox5 = box;
+        if (qstrcmp(name, "CheckBox6") == 0) CheckBox6 = box;
+        if (qstrcmp(name, "CheckBox7") == 0) CheckBox7 = box;
+        if (qstrcmp(name, "CheckBox10") == 0) CheckBox10 = box;
+    }
+    CheckBox14 = NamedCheckBox(QStringLiteral("CheckBox14"), QStringLiteral("Oznaczone jako FIRMA"), filters);
+    CheckBox19 = NamedCheckBox(QStringLiteral("CheckBox19"), QStringLiteral("!"), filters);
+    fl->addWidget(CheckBox14, row, 0);
+    fl->addWidget(CheckBox19, row++, 1, Qt::AlignRight);
+    CheckBox16 = NamedCheckBox(QStringLiteral("CheckBox16"), QStringLiteral("Zaznaczeni w karcie"), filters);
+    fl->addWidget(CheckBox16, row++, 0, 1, 2);
+    CheckBox21 = NamedCheckBox(QStringLiteral("CheckBox21"), QStringLiteral("Zaznaczeni"), filters);
+    CheckBox22 = NamedCheckBox(QStringLiteral("CheckBox22"), QStringLiteral("!"), filters);
+    fl->addWidget(CheckBox21, row, 0);
+    fl->addWidget(CheckBox22, row++, 1, Qt::AlignRight);
+
+    auto* podmiot = new QWidget(filters);
+    podmiot->setObjectName(QStringLiteral("ThemedPanel25"));
+    auto* pl = new QHBoxLayout(podmiot);
+    pl->setContentsMargins(0, 0, 0, 0);
+    CheckBox20 = NamedCheckBox(QStringLiteral("CheckBox20"), QStringLiteral("Podmiot"), podmiot);
+    pl->addWidget(CheckBox20);
+    ComboBox3 = new QComboBox(podmiot);
+    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
+    pl->addWidget(ComboBox3, 1);
+    fl->addWidget(podmiot, row++, 0, 1, 2);
+
+    auto* geo = new QHBoxLayout;
+    CheckBox23 = NamedCheckBox(QStringLiteral("CheckBox23"), QStringLiteral(":"), filters);
+    geo->addWidget(CheckBox23);
+    ComboBox4 = new QComboBox(filters);
+    ComboBox4->setObjectName(QStringLiteral("ComboBox4"));
+    ComboBox4->addItems({QStringLiteral("bez przypisanych GEO"), QStringLiteral("z przypisanymi GEO"),
+                         QStringLiteral("z ręcznym przypisaniem GEO")});
+    geo->addWidget(ComboBox4, 1);
+    fl->addLayout(geo, row++, 0, 1, 2);
+
+    auto* range = new QHBoxLayout;
+    range->setSpacing(3);
+    CheckBox18 = NamedCheckBox(QStringLiteral("CheckBox18"), QStringLiteral("Pokaż zakres od"), filters);
+    range->addWidget(CheckBox18);
+    SpinEdit1 = new QSpinBox(filters);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit2 = new QSpinBox(filters);
+    SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
+    for (QSpinBox* s : {SpinEdit1, SpinEdit2}) {
+        s->setRange(1, 999999999);
+        s->setValue(1);
+        s->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        s->setMinimumWidth(40);
+        s->setMaximumWidth(70);
+    }
+    range->addWidget(SpinEdit1, 1);
+    range->addWidget(SpinEdit2, 1);
+    range->addWidget(new QLabel(QStringLiteral("kolejnych"), filters));
+    fl->addLayout(range, row++, 0, 1, 2);
+    l->addWidget(filters);
+
+    GrupyUserListView = new QTreeWidget(GripPanel2);
+    GrupyUserListView->setObjectName(QStringLiteral("GrupyUserListView"));
+    GrupyUserListView->setColumnCount(2);
+    GrupyUserListView->setHeaderLabels({QStringLiteral("Pokaż użytkowników z grupy"), QStringLiteral("ID")});
+    GrupyUserListView->setColumnHidden(1, true);
+    GrupyUserListView->setRootIsDecorated(false);
+    GrupyUserListView->setUniformRowHeights(true);
+    GrupyUserListView->header()->setSectionsClickable(true);
+    GrupyUserListView->header()->setStretchLastSection(true);
+    GrupyUserListView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (const auto& [caption, mode] : {std::pair{"Zaznacz wszystkie", 0}, std::pair{"Odznacz wszystkie", 1},
+                                        std::pair{"Odwróć zaznaczenie", 2}}) {
+        auto* a = new QAction(QString::fromUtf8(caption), GrupyUserListView);
+        const int m = mode;
+        connect(a, &QAction::triggered, this, [this, m] { RunGuarded([this, m] { setGroupChecks(m); }); });
+        GrupyUserListView->addAction(a);
+    }
+    l->addWidget(GrupyUserListView, 1);
+
+    auto* ticks = new QHBoxLayout;
+    ticks->addWidget(new QLabel(QStringLiteral("Zaznaczonych:"), GripPanel2));
+    Label4 = new QLabel(GripPanel2);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    ticks->addWidget(Label4, 1);
+    l->addLayout(ticks);
+    return GripPanel2;
+}
+
+// ---------------------------------------------------------------- status bar
+
+void TFormGlowny::buildStatusBar()
+{
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(true);
+    const int widths[7] = {150, 170, 110, 170, 300, 150, 0};
+    for (int i = 0; i < 7; ++i) {
+        auto* p = new QLabel(StatusBar1);
+        p->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        p->setFrameShape(QFrame::StyledPanel);
+        p->setFrameShadow(QFrame::Sunken);
+        if (widths[i]) p->setMinimumWidth(widths[i]);
+        StatusPanels[i] = p;
+        StatusBar1->addWidget(p, widths[i] ? 0 : 1);
+    }
+}
+
+void TFormGlowny::resizeEvent(QResizeEvent* e)
+{
+    if (e) TFormEx::resizeEvent(e);
+}

@@ -1,0 +1,371 @@
+// The main window driven as an operator does: search, filters, title sort,
+// keys of the grid, ticks, the card, and what its show and close leave behind.
+#include "mainwindow/Glowny.h"
+
+#include "core/DataModule.h"
+#include "core/DbIni.h"
+#include "core/DialogPL.h"
+#include "core/Funkcje2.h"
+#include "core/Operatorzy.h"
+#include "core/Query.h"
+#include "core/Session.h"
+#include "platform/NetworkAdapter.h"
+#include "tests/support/TestDb.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+void touch(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+}
+
+} // namespace
+
+class GlownyTest : public DbTest
+{
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        LoadUpgradedSchema();
+        ASSERT_TRUE(m_dir.isValid());
+        SetProgramFolder(m_dir.path());
+        SetAdapterSource([] {
+            return std::vector<TAdapterInfo>{{QStringLiteral("00:1a:2b:3c:4d:5e"), true, false}};
+        });
+        TMD::SetTestHook([](const TMD::Shown&) { return mrOk; });
+        TMD::ClearRecorded();
+        OperatorId = 1;
+        OperatorLogin = QStringLiteral("admin");
+        OperatorRightsLevel = 1;
+        OperatorStatsAllowed = true;
+        LoginSucceeded = true;
+        DefaultPasswordInUse = false;
+        Data = new TData();
+
+        S()->ExecQuery(
+            QStringLiteral("insert into Grupy (GR_INDEX, GR_NAZWA) values (1, 'Bloki'), (2, 'Domy')"));
+        struct Row
+        {
+            int id;
+            const char* nazwisko;
+            const char* imie;
+            int grupa;
+            int poczekalnia;
+            const char* saldo;
+        };
+        const Row rows[] = {{1, "Kowalski", "Jan", 1, 0, "10.00"},
+                            {2, "Nowak", "Ewa", 2, 0, "-5.00"},
+                            {3, "Adamski", "Piotr", 1, 0, "30.00"},
+                            {4, "Zieliński", "Adam", 0, 1, "0.00"},
+                            {5, "Wiśniewska", "Ola", 0, 0, "20.00"}};
+        for (const Row& r : rows)
+            S()->ExecQuery(
+                QStringLiteral("insert into Userdb (U_INDEX, U_NRKLIENTA, U_NAZWISKO, U_IMIE, U_GRUPA1, "
+                               "U_POCZEKALNIA, U_SALDO, U_DATAAKTYWACJI, U_ADR_MIEJSCOWOSC) values (:p1, "
+                               ":p2, :p3, :p4, :p5, :p6, :p7, '2020-01-01', 'Kraków')"),
+                {r.id, 100 + r.id, r.nazwisko, r.imie, r.grupa, r.poczekalnia, r.saldo});
+    }
+    void TearDown() override
+    {
+        delete m_form;
+        m_form = nullptr;
+        FormGlowny = nullptr;
+        TFormGlowny::OpenUserCard = nullptr;
+        delete Data;
+        Data = nullptr;
+        TMD::ClearTestHook();
+        TMD::ClearRecorded();
+        SetAdapterSource({});
+        SetProgramFolder(QString());
+        LoginSucceeded = false;
+        OperatorId = 0;
+        OperatorLogin.clear();
+        OperatorStatsAllowed = false;
+        DbTest::TearDown();
+    }
+
+    TFormGlowny& form()
+    {
+        if (!m_form) {
+            m_form = new TFormGlowny();
+            FormGlowny = m_form;
+            m_form->show();
+            QTest::qWait(20);
+        }
+        return *m_form;
+    }
+    int rows() { return form().DBGrid1->model() ? form().DBGrid1->model()->rowCount() : -1; }
+    // Lets the 300 ms search delay run out.
+    static void waitSearch() { QTest::qWait(450); }
+    QPoint titlePoint(int column)
+    {
+        QHeaderView* h = form().DBGrid1->horizontalHeader();
+        return QPoint(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
+    }
+    int currentId() { return Data->QUserdb->FieldByName(QStringLiteral("U_INDEX"))->AsInteger(); }
+
+    QTemporaryDir m_dir;
+    TFormGlowny* m_form = nullptr;
+};
+
+TEST_F(GlownyTest, OpensOnTheSubscriberTabWithTheGrid)
+{
+    TFormGlowny& f = form();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Orlix6 KSeF (v6.14) "));
+    EXPECT_EQ(f.PageControl1->currentIndex(), 0);
+    EXPECT_EQ(f.PageControl1->tabText(0), QStringLiteral("Użytkownicy"));
+    ASSERT_EQ(f.DBGrid1->model()->columnCount(), 25);
+    EXPECT_EQ(f.DBGrid1->model()->headerData(1, Qt::Horizontal).toString(),
+              QStringLiteral("Nazwisko / Nazwa firmy"));
+    EXPECT_EQ(rows(), 4) << "the waiting room is not shown";
+    EXPECT_EQ(MainUserIdList.count(QLatin1Char(',')), 4) << MainUserIdList.toStdString();
+    EXPECT_TRUE(MainUserIdList.endsWith(QStringLiteral(",0) ")));
+    EXPECT_EQ(f.GrupyUserListView->topLevelItemCount(), 2);
+    EXPECT_EQ(f.SpeedButtonEx9->text(), QStringLiteral("Poczekalnia (1)"));
+    EXPECT_EQ(f.StatusPanels[2]->text(), QStringLiteral("admin (1)"));
+    EXPECT_EQ(f.StatusPanels[0]->text(), QStringLiteral("  Użytkownicy: 4"));
+    EXPECT_FALSE(TFormGlowny::Closing);
+    EXPECT_TRUE(QDir(ExportFolder).exists());
+    EXPECT_EQ(ExportFolder, ProgramFolder() + QStringLiteral("orlix_eksporty/"));
+    EXPECT_TRUE(QDir(PrivateFolder).exists());
+}
+
+TEST_F(GlownyTest, ShowWithoutLoginOpensNothing)
+{
+    LoginSucceeded = false;
+    TFormGlowny& f = form();
+    EXPECT_FALSE(Data->QUserdb->Active());
+    EXPECT_FALSE(f.TimerPoStarcie->isActive());
+    EXPECT_FALSE(f.TimerRefresh->isActive());
+}
+
+TEST_F(GlownyTest, SearchBoxAndTypingInTheGrid)
+{
+    TFormGlowny& f = form();
+    QTest::keyClicks(f.Edit1, QStringLiteral("Kowal"));
+    EXPECT_EQ(rows(), 4) << "nothing happens before the delay";
+    waitSearch();
+    EXPECT_EQ(rows(), 1);
+    EXPECT_TRUE(f.SpeedButtonEx2->isEnabled());
+
+    f.Edit1->clear();
+    waitSearch();
+    EXPECT_EQ(rows(), 4);
+    f.DBGrid1->setFocus();
+    QTest::keyClicks(f.DBGrid1, QStringLiteral("Nowak"));
+    EXPECT_EQ(f.Edit1->text(), QStringLiteral("Nowak"));
+    waitSearch();
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(currentId(), 2);
+    QTest::keyClick(f.DBGrid1, Qt::Key_Escape);
+    EXPECT_TRUE(f.Edit1->text().isEmpty());
+    EXPECT_TRUE(f.isVisible()) << "Escape does not close the desk";
+    waitSearch();
+    EXPECT_EQ(rows(), 4);
+
+    f.CheckBox8->setChecked(true); // exclude mode
+    QTest::keyClicks(f.Edit1, QStringLiteral("Kowal"));
+    waitSearch();
+    EXPECT_EQ(rows(), 3);
+}
+
+TEST_F(GlownyTest, StateGroupsAndWaitingRoom)
+{
+    TFormGlowny& f = form();
+    QTest::mouseClick(f.RadioGroup1->findChildren<QRadioButton*>().at(3), Qt::LeftButton);
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(currentId(), 4);
+    f.SpeedButtonEx9->click(); // "Poczekalnia" pressed while showing it: back to the active ones
+    EXPECT_EQ(f.RadioGroup1Index(), 1);
+    EXPECT_EQ(rows(), 4);
+
+    // A click on a group's name ticks it.
+    QTreeWidgetItem* bloki = f.GrupyUserListView->topLevelItem(0);
+    ASSERT_EQ(bloki->text(0), QStringLiteral("Bloki"));
+    const QRect r = f.GrupyUserListView->visualItemRect(bloki);
+    QTest::mouseClick(f.GrupyUserListView->viewport(), Qt::LeftButton, {},
+                      QPoint(r.right() - 20, r.center().y()));
+    QTest::qWait(20);
+    EXPECT_EQ(bloki->checkState(0), Qt::Checked);
+    EXPECT_EQ(rows(), 2);
+    // The column title switches to exclusion.
+    QHeaderView* h = f.GrupyUserListView->header();
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(20, h->height() / 2));
+    EXPECT_EQ(f.GrupyUserListView->headerItem()->text(0), QStringLiteral("Wyklucz użytkowników z grupy"));
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(f.GrupyUserListView->palette().color(QPalette::Text), QColor(Qt::red));
+}
+
+TEST_F(GlownyTest, TitleClickCyclesTheSort)
+{
+    TFormGlowny& f = form();
+    QHeaderView* h = f.DBGrid1->horizontalHeader();
+    const int saldo = 7;
+    ASSERT_EQ(f.DBGrid1->model()->headerData(saldo, Qt::Horizontal).toString(), QStringLiteral("Saldo"));
+    const struct
+    {
+        const char* title;
+        const char* order;
+        int firstId;
+    } steps[] = {{"Saldo+", " order by U_SALDO ASC, U_NAZWISKO ASC, U_IMIE ASC ", 2},
+                 {"Saldo-", " order by U_SALDO DESC, U_NAZWISKO ASC, U_IMIE ASC ", 3},
+                 {"Saldo", "", -1}};
+    // Stored state says ascending by customer number: start from there.
+    EXPECT_EQ(f.UserSort.Order, 1);
+    for (const auto& s : steps) {
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, titlePoint(saldo));
+        EXPECT_EQ(f.DBGrid1->model()->headerData(saldo, Qt::Horizontal).toString(),
+                  QString::fromUtf8(s.title));
+        EXPECT_EQ(MainUserOrderBy, QString::fromLatin1(s.order));
+        if (s.firstId > 0) {
+            Data->QUserdb->First();
+            EXPECT_EQ(currentId(), s.firstId) << s.title;
+        }
+    }
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, titlePoint(saldo));
+    EXPECT_EQ(f.DBGrid1->model()->headerData(saldo, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+              QColor(Qt::red));
+}
+
+TEST_F(GlownyTest, EnterAndDoubleClickOpenTheCard)
+{
+    TFormGlowny& f = form();
+    QList<int> opened;
+    TFormGlowny::OpenUserCard = [&opened](int id) { opened << id; };
+    f.DBGrid1->setFocus();
+    QTest::keyClick(f.DBGrid1, Qt::Key_Down);
+    const int id = currentId();
+    QTest::keyClick(f.DBGrid1, Qt::Key_Return);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], id);
+    EXPECT_TRUE(f.Edit1->text().isEmpty()) << "Enter is not typed into the search";
+
+    const QRect cell = f.DBGrid1->visualRect(f.DBGrid1->model()->index(2, 1));
+    QTest::mouseDClick(f.DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[1], currentId());
+}
+
+TEST_F(GlownyTest, CtrlClickTicksAndUnticks)
+{
+    TFormGlowny& f = form();
+    const QRect cell = f.DBGrid1->visualRect(f.DBGrid1->model()->index(1, 2));
+    QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
+    EXPECT_EQ(f.Label4->text(), QStringLiteral("1"));
+    const int id = currentId();
+    EXPECT_EQ(S()->GetQueryValueAsInteger(
+                  QStringLiteral("select U_ZAZNACZONY_TEMP from Userdb where U_INDEX=:p1"), {id}),
+              1);
+    QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
+    EXPECT_EQ(f.Label4->text(), QStringLiteral("0"));
+    EXPECT_EQ(currentId(), id);
+}
+
+TEST_F(GlownyTest, CommandsOfLaterWorkSaySo)
+{
+    TFormGlowny& f = form();
+    QAction* a = f.MenuAction(QStringLiteral("Listy/Faktury - lista"));
+    ASSERT_NE(a, nullptr);
+    a->trigger();
+    ASSERT_EQ(TMD::Recorded().size(), 1);
+    EXPECT_EQ(TMD::Recorded()[0].text,
+              QStringLiteral("Funkcja \"Faktury - lista\" nie jest jeszcze dostępna w tej wersji programu."));
+    EXPECT_NE(f.MenuAction(QStringLiteral("&Plik/Zakończ")), nullptr);
+    EXPECT_NE(f.MenuAction(QStringLiteral("&Opcje/Funkcje pomocnicze/Techniczne/Zakończ transakcję")),
+              nullptr);
+}
+
+TEST_F(GlownyTest, CloseCleansThePrivateFolderAndKeepsTheState)
+{
+    TFormGlowny& f = form();
+    QHeaderView* h = f.DBGrid1->horizontalHeader();
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, titlePoint(7));
+    f.CheckBox2->setChecked(true);
+    f.CheckBox2->setChecked(false);
+    f.CheckBox6->setChecked(true);
+    for (const char* name : {"plik", "a.xml", "b.BAT", "c.txt", "d.pdf", "e.jpg"})
+        touch(PrivateFolder + QLatin1String(name));
+    f.close();
+    QStringList left = QDir(PrivateFolder).entryList(QDir::Files);
+    EXPECT_EQ(left, QStringList{QStringLiteral("d.pdf")});
+    EXPECT_FALSE(Data->QUserdb->Active());
+    EXPECT_EQ(S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from Log where LOG_OPIS like :p1"),
+                                          {QStringLiteral("%Wylogowanie z systemu operatora admin (ID1)%")}),
+              1);
+
+    // The next show restores the sort and the filters.
+    delete m_form;
+    m_form = nullptr;
+    TFormGlowny& again = form();
+    EXPECT_EQ(again.UserSort.Fields[0], QStringLiteral("U_SALDO"));
+    EXPECT_EQ(again.UserSort.Order, 1);
+    EXPECT_TRUE(again.CheckBox6->isChecked());
+    EXPECT_EQ(MainUserOrderBy, QStringLiteral(" order by U_SALDO ASC, U_NAZWISKO ASC, U_IMIE ASC "));
+}
+
+TEST_F(GlownyTest, DefaultPasswordIsAskedForOnceAfterTheShow)
+{
+    DefaultPasswordInUse = true;
+    int asked = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&asked] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            ++asked;
+            w->close();
+        }
+    });
+    poll.start(20);
+    form();
+    QTest::qWait(400);
+    DefaultPasswordInUse = false;
+    EXPECT_EQ(asked, 1);
+}
+
+TEST_F(GlownyTest, Screenshot)
+{
+    for (int i = 6; i < 40; ++i)
+        S()->ExecQuery(
+            QStringLiteral("insert into Userdb (U_INDEX, U_NRKLIENTA, U_NAZWISKO, U_IMIE, U_ADR_ULICA, "
+                           "U_ADR_NRDOMU, U_ADR_MIEJSCOWOSC, U_TEL1, U_SALDO, U_SALDOZALEGLE, "
+                           "U_KWOTAABONAMENTU, U_DATAAKTYWACJI, U_POWIADAMIAJ, U_BLOKUJ, U_CZYFIRMA, "
+                           "U_ZAZNACZONY_TEMP, U_GRUPA1) values (:p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, "
+                           ":p9, :p10, :p11, '2021-03-01', :p12, :p13, :p14, :p15, :p16)"),
+            {i, 1000 + i, QStringLiteral("Nazwisko%1").arg(i), QStringLiteral("Imię"),
+             QStringLiteral("Długa"), QString::number(i),
+             i % 3 ? QStringLiteral("Kraków") : QStringLiteral("Wieliczka"),
+             QStringLiteral("600 100 %1").arg(i, 3, 10, QLatin1Char('0')),
+             QString::number(i % 5 == 0 ? 79.99 : -10.5 * (i % 4)), QString::number(i % 5 == 0 ? 79.99 : 0),
+             QStringLiteral("79.99"), int(i % 7 == 0), int(i % 11 == 0), int(i % 6 == 0), int(i % 9 == 0),
+             1 + i % 2});
+    TFormGlowny& f = form();
+    f.resize(1366, 768);
+    QTest::qWait(50);
+    const QString dir = TestOutputDir(QStringLiteral("mainwindow"));
+    EXPECT_TRUE(f.grab().save(dir + QStringLiteral("/glowny.png")));
+}
