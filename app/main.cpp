@@ -7,15 +7,16 @@
 #include "core/FormEx.h"
 #include "core/FormLogo.h"
 #include "core/Logowanie.h"
-#include "core/OperatorZmienHaslo.h"
 #include "core/ProgramExit.h"
 #include "core/Session.h"
+#include "mainwindow/FormStyle.h"
 #include "mainwindow/Glowny.h"
 #include "platform/OdbcDataSource.h"
+#include "platform/PdfPrinter.h"
+#include "printouts/NaprawaOkienkaPostepuDrukowania.h"
 
 #include <QLabel>
 #include <QProgressBar>
-#include <QTimer>
 
 namespace {
 
@@ -34,6 +35,10 @@ int runProgram()
 
     Data = new TData();
     Data->DataCreate();
+    // The font of "czcionka.ini" is known now: every window shown from here on gets it.
+    InstallFormStyle();
+    // "Orlix PDF" is offered beside the system's printers.
+    RegisterPdfPrinter();
     // From here on a window's failed handler also leaves a trace in the activity log.
     SetWindowErrorReporter([](const QString& message) {
         LogEvent(message.left(200));
@@ -41,6 +46,8 @@ int runProgram()
     });
 
     FormGlowny = new TFormGlowny();
+    // From the main window's creation on, a failed assertion is only written down.
+    InstallAssertionLog(true);
     Data->RunStartupSequence(FormLogo);
 
     // The windows that live for the whole run are created here as their units
@@ -55,14 +62,7 @@ int runProgram()
     // A failed or cancelled login ends here with exit code 0, after the
     // message hook step and without the message loop.
     return RunLoginAndMessageLoop(FormLogowanie, FormGlowny, [] {
-        // The print-progress fixer is chained in here once printing has its stand-in.
-        // A login with the default password asks for a new one as soon as the
-        // main window is up (the main window's own show takes this over).
-        if (LoginSucceeded && DefaultPasswordInUse)
-            QTimer::singleShot(0, FormGlowny, [] {
-                static TFormOperatorZmienHaslo* form = new TFormOperatorZmienHaslo();
-                form->exec();
-            });
+        InstallPrintProgressFix();
     });
 }
 
