@@ -51,7 +51,9 @@ void DrukFvTest::SetUp()
 
     m_priv = std::make_unique<QTemporaryDir>();
     PrivateFolder = m_priv->path() + QLatin1Char('/');
-    m_outDir = TestOutputDir(QStringLiteral("printouts"));
+    // One folder per test: tests run in parallel and several print the same number.
+    m_outDir = TestOutputDir(QStringLiteral("printouts/") +
+                             QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     QDir().mkpath(m_outDir);
     ExportFolder = m_outDir + QLatin1Char('/');
 
