@@ -97,6 +97,7 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanels[7] = {};
     QPushButton* SpeedButtonEx8 = nullptr;  // "Przeglądaj"
+    QPushButton* SpeedButtonEx21 = nullptr; // "Wystaw fakturę"
     QPushButton* SpeedButtonEx9 = nullptr;  // "Poczekalnia"
     QPushButton* SpeedButtonEx29 = nullptr; // "Lista zleceń"
     QTimer *TimerBudujOkna = nullptr, *TimerOtworzTabele = nullptr, *TimerPoStarcie = nullptr,
@@ -144,6 +145,7 @@ private:
     void spinEdit2DblClick();
     void applySortLook();
     void openUserCard();
+    void issueInvoice(bool fromMenu);
     void timerPoStarcie();
 
     // A command whose window comes with later work.

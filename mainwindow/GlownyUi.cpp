@@ -202,7 +202,7 @@ void TFormGlowny::buildMenus()
     addCommand(users, QStringLiteral("Zapisz jako duplikat"));
     users->addSeparator();
     addCommand(users, QStringLiteral("Dodaj wpłatę (KP)"));
-    addCommand(users, QStringLiteral("Wystaw fakturę"));
+    addCommand(users, QStringLiteral("Wystaw fakturę"), [this] { issueInvoice(true); });
     addCommand(users, QStringLiteral("Wystaw polecenie zapłaty"));
     addCommand(users, QStringLiteral("Otwórz zlecenie serwisowe"));
     addCommand(users, QStringLiteral("Pokaż stan terminarza"));
@@ -413,8 +413,11 @@ QWidget* TFormGlowny::buildUserTab()
     bl->addWidget(SpeedButtonEx8);
     bl->addWidget(sideButton(QStringLiteral("Usuń")));
     bl->addSpacing(10);
-    for (const char* c :
-         {"Dodaj wpłatę (KP)", "Wystaw fakturę", "Wystaw PZ", "Dodaj umowę", "Otwórz zlecenie", "Drukuj"})
+    bl->addWidget(sideButton(QStringLiteral("Dodaj wpłatę (KP)")));
+    SpeedButtonEx21 = sideButton(QStringLiteral("Wystaw fakturę"), [this] { issueInvoice(false); });
+    SpeedButtonEx21->setObjectName(QStringLiteral("SpeedButtonEx21"));
+    bl->addWidget(SpeedButtonEx21);
+    for (const char* c : {"Wystaw PZ", "Dodaj umowę", "Otwórz zlecenie", "Drukuj"})
         bl->addWidget(sideButton(QString::fromUtf8(c)));
     bl->addStretch(1);
     for (QPushButton* b : buttons->findChildren<QPushButton*>())

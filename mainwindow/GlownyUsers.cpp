@@ -2,12 +2,14 @@
 // ticks and the keys of the grid.
 #include "mainwindow/Glowny.h"
 
+#include "billing/FvWystaw.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/Funkcje.h"
 #include "core/Funkcje2.h"
 #include "core/MagazynBlob.h"
+#include "core/Operatorzy.h"
 #include "core/Podmioty.h"
 #include "core/Query.h"
 #include "core/Session.h"
@@ -402,6 +404,21 @@ void TFormGlowny::openUserCard()
         OpenUserCard(id);
     else
         ShowUserCard(id);
+}
+
+// The menu item goes the way of the subscriber's invoice window (its payments
+// are re-read); the button only refreshes the grid.
+void TFormGlowny::issueInvoice(bool fromMenu)
+{
+    if (RightDenied(3)) return;
+    const int id = CurrentUserIndex();
+    if (id == 0) return;
+    IssueNewFv(id);
+    if (fromMenu) {
+        TQuery* oplaty = Data ? Data->QOplaty.get() : nullptr;
+        if (oplaty && oplaty->Active()) RefreshQuery(oplaty, QStringLiteral("O_INDEX"));
+    }
+    RefreshUsers();
 }
 
 // ---------------------------------------------------------------- keys and mouse

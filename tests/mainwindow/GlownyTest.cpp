@@ -2,6 +2,7 @@
 // keys of the grid, ticks, the card, and what its show and close leave behind.
 #include "mainwindow/Glowny.h"
 
+#include "billing/FvWystaw.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DialogPL.h"
@@ -299,6 +300,31 @@ TEST_F(GlownyTest, CommandsOfLaterWorkSaySo)
     EXPECT_NE(f.MenuAction(QStringLiteral("&Plik/Zakończ")), nullptr);
     EXPECT_NE(f.MenuAction(QStringLiteral("&Opcje/Funkcje pomocnicze/Techniczne/Zakończ transakcję")),
               nullptr);
+}
+
+// "Wystaw fakturę" opens the invoice editor on a new invoice of the current
+// subscriber; cancelling it leaves no invoice behind.
+TEST_F(GlownyTest, IssueInvoiceButtonOpensTheEditorForTheCurrentSubscriber)
+{
+    TFormGlowny& f = form();
+    f.DBGrid1->setFocus();
+    QTest::keyClick(f.DBGrid1, Qt::Key_Down);
+    const int id = currentId();
+    ASSERT_NE(f.SpeedButtonEx21, nullptr);
+    QString caption;
+    int owner = 0;
+    TFormFvWystaw* ed = FormFvWystaw();
+    QTimer::singleShot(0, ed, [&] {
+        caption = ed->windowTitle();
+        owner = S()->GetQueryValueAsInteger(
+            QStringLiteral("select FV_INDEXUSER from Fv order by FV_INDEX desc limit 1"));
+        QTest::mouseClick(ed->AnulujBtn, Qt::LeftButton);
+    });
+    QTest::mouseClick(f.SpeedButtonEx21, Qt::LeftButton);
+    EXPECT_EQ(caption, QStringLiteral("Wystawianie nowej faktury"));
+    EXPECT_EQ(owner, id);
+    EXPECT_EQ(S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from Fv")), 0);
+    EXPECT_EQ(currentId(), id);
 }
 
 TEST_F(GlownyTest, CloseCleansThePrivateFolderAndKeepsTheState)
