@@ -5,7 +5,6 @@
 // first run and reused afterwards. Every measurement that changes data runs
 // inside a transaction that is rolled back, so runs can be repeated.
 #include "bench/common/Generator.h"
-#include "bench/common/GeneratorBilling.h"
 #include "billing/Numeracja.h"
 #include "billing/Przeliczenia.h"
 #include "billing/Rozliczenia.h"
@@ -14,15 +13,12 @@
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
-#include "platform/OdbcDataSource.h"
 
 #include "bench/common/BenchSupport.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -34,19 +30,6 @@ int usage()
     std::fprintf(stderr,
                  "usage: bench-billing [--subscribers N] [--database NAME] [--socket PATH] [--regenerate]\n");
     return 2;
-}
-
-
-double median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double msSince(const QElapsedTimer& t)
-{
-    return t.nsecsElapsed() / 1e6;
 }
 
 // The same columns the balance statement writes, from the row itself: what a
@@ -99,63 +82,26 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     int subscribers = 2000;
-    QString database, socket;
+    QString database;
     bool regenerate = false;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--regenerate")) {
-            regenerate = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) return usage();
-        const QString v = args[++i];
-        if (a == QLatin1String("--subscribers"))
-            subscribers = v.toInt();
-        else if (a == QLatin1String("--database"))
-            database = v;
-        else if (a == QLatin1String("--socket"))
-            socket = v;
-        else
-            return usage();
-    }
+    TBenchServer server;
+    std::vector<TBenchOption> table = {
+        {QStringLiteral("--regenerate"), [&](const QString&) { regenerate = true; }, true},
+        {QStringLiteral("--subscribers"), [&](const QString& v) { subscribers = v.toInt(); }},
+        {QStringLiteral("--database"), [&](const QString& v) { database = v; }}};
+    server.AddOptions(table, false);
+    if (!ParseBenchArgs(app.arguments(), table)) return usage();
     if (subscribers <= 0) return usage();
 
-    TConnectionParams params;
-    if (socket.isEmpty() && qEnvironmentVariableIsEmpty("ORLIX_TEST_SOCKET")) {
-        params = ConnectionParamsFromEntry(ReadOdbcDataSource(QStringLiteral("ORLIX4SQL")));
-    } else {
-        params.socket = socket.isEmpty() ? qEnvironmentVariable("ORLIX_TEST_SOCKET") : socket;
-        params.user = qEnvironmentVariable("ORLIX_TEST_USER", QStringLiteral("root"));
-        params.password = qEnvironmentVariable("ORLIX_TEST_PASSWORD");
-    }
+    TConnectionParams params = server.Params(true);
     params.database =
         database.isEmpty() ? QStringLiteral("orlix6_bench_billing_%1").arg(subscribers) : database;
 
-    QTemporaryDir odbcDir;
     try {
-        {
-            TConnectionParams server = params;
-            server.database.clear();
-            TDatabase admin(QStringLiteral("bench-admin"), server);
-            admin.Open();
-            TDatabase::Register(&admin);
-            std::unique_ptr<TDedicatedSession> s(
-                TDedicatedSession::CreateOnDatabase(QStringLiteral("bench-admin")));
-            const QString name = QString(params.database).remove(QLatin1Char('`'));
-            if (regenerate) s->ExecQuery(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(name));
-            s->ExecQuery(
-                QStringLiteral("CREATE DATABASE IF NOT EXISTS `%1` COLLATE utf8mb3_polish_ci").arg(name));
-            TDatabase::Unregister(&admin);
-        }
-        if (!PointDataSourceAt(params, odbcDir)) {
-            std::fprintf(stderr, "cannot write a data source entry\n");
-            return 1;
-        }
-        TDatabase db(DefaultDatabaseName, params);
-        db.Open();
-        TDatabase::Register(&db);
-        TDedicatedSession* s = GlobalSession();
+        BenchEnsureDatabase(params, regenerate);
+        TBenchDatabase db(params);
+        if (!db.Open()) return 1;
+        TDedicatedSession* s = db.Session();
         OperatorId = 1;
         SetVatRateTexts(QDate::currentDate());
 
@@ -164,24 +110,7 @@ int main(int argc, char** argv)
             !BenchDatabaseEmpty(s) &&
             s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb")) >= subscribers &&
             !s->IsQueryEmpty(QStringLiteral("select 1 from Oplaty limit 1"));
-        if (!ready) {
-            if (!BenchDatabaseEmpty(s)) {
-                std::fprintf(stderr,
-                             "the database holds other data: name another one or give --regenerate\n");
-                return 1;
-            }
-            BenchCreateSchema(ProgramFolder());
-            TGeneratorOptions g;
-            g.subscribers = subscribers;
-            g.today = QDate::currentDate().toString(Qt::ISODate);
-            const TGeneratorResult r = GenerateIsp(s, g);
-            TBillingHistoryOptions b;
-            b.months = 12;
-            b.today = g.today;
-            const TBillingHistoryResult h = GenerateBillingHistory(b);
-            std::printf("generate_isp_s: %.2f\n", r.seconds);
-            std::printf("generate_history_s: %.2f\n", h.seconds);
-        }
+        if (!ready && !BenchGenerateWithHistory(s, subscribers, 12)) return 1;
         std::printf("subscribers: %d\n",
                     s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb")));
         std::printf("invoices: %d\n", s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Fv")));
@@ -202,19 +131,19 @@ int main(int argc, char** argv)
                 QElapsedTimer w;
                 w.start();
                 s->ExecQuery(kBareUpdate);
-                bare.push_back(msSince(w));
+                bare.push_back(MsSince(w));
                 w.restart();
                 RecalcUserSaldo(0);
-                balance.push_back(msSince(w));
+                balance.push_back(MsSince(w));
                 w.restart();
                 RecalcSaldoBazy();
-                full.push_back(msSince(w));
+                full.push_back(MsSince(w));
             }
-            std::printf("RecalcSaldoBazy_ms: %.1f\n", median(full));
-            std::printf("RecalcUserSaldo_all_ms: %.1f\n", median(balance));
-            std::printf("bare_update_same_rows_ms: %.1f\n", median(bare));
-            std::printf("RecalcSaldoBazy_vs_bare_update: %.2f\n", median(full) / median(bare));
-            std::printf("RecalcUserSaldo_all_vs_bare_update: %.2f\n", median(balance) / median(bare));
+            std::printf("RecalcSaldoBazy_ms: %.1f\n", MedianOf(full));
+            std::printf("RecalcUserSaldo_all_ms: %.1f\n", MedianOf(balance));
+            std::printf("bare_update_same_rows_ms: %.1f\n", MedianOf(bare));
+            std::printf("RecalcSaldoBazy_vs_bare_update: %.2f\n", MedianOf(full) / MedianOf(bare));
+            std::printf("RecalcUserSaldo_all_vs_bare_update: %.2f\n", MedianOf(balance) / MedianOf(bare));
         }
 
         // One new payment of a subscriber with 24 open documents (it pays all of them).
@@ -236,11 +165,11 @@ int main(int argc, char** argv)
                     std::fprintf(stderr, "SettleOplata failed\n");
                     return 1;
                 }
-                times.push_back(msSince(w));
+                times.push_back(MsSince(w));
                 links = s->GetQueryValueAsInteger(
                     QStringLiteral("select count(*) from OplatyRozliczenia where OR_INDEXOPLATY=:p1"), {o});
             }
-            std::printf("settle_payment_24_open_documents_ms: %.2f\n", median(times));
+            std::printf("settle_payment_24_open_documents_ms: %.2f\n", MedianOf(times));
             std::printf("settle_payment_24_open_documents_max_ms: %.2f\n",
                         *std::max_element(times.begin(), times.end()));
             std::printf("settle_payment_24_open_documents_links: %d\n", links);
@@ -272,7 +201,7 @@ int main(int argc, char** argv)
             int failed = 0;
             for (const QString& u : users)
                 if (!SettleUserOplaty(u.toInt())) ++failed;
-            const double ms = msSince(w);
+            const double ms = MsSince(w);
             std::printf("SettleUserOplaty_all_subscribers_s: %.2f\n", ms / 1000.0);
             std::printf("SettleUserOplaty_per_subscriber_ms: %.2f\n",
                         users.isEmpty() ? 0.0 : ms / users.size());
@@ -280,8 +209,6 @@ int main(int argc, char** argv)
                         s->GetQueryValueAsInteger(QStringLiteral("select count(*) from OplatyRozliczenia")));
             std::printf("SettleUserOplaty_failed: %d\n", failed);
         }
-        ReleaseGlobalSession();
-        TDatabase::Unregister(&db);
     } catch (const EDatabaseError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
         return 1;

@@ -12,15 +12,11 @@
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
-#include "platform/OdbcDataSource.h"
 
 #include "bench/common/BenchSupport.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 
@@ -32,22 +28,6 @@ int usage()
                  "usage: bench-datasets [--subscribers N] [--rounds R] [--database NAME] [--socket PATH] "
                  "[--user U] [--password P] [--keep]\n");
     return 2;
-}
-
-
-void adminExec(const TConnectionParams& params, const QString& sql)
-{
-    TConnectionParams server = params;
-    server.database.clear();
-    TDatabase admin(QStringLiteral("bench-admin"), server);
-    admin.Open();
-    TDatabase::Register(&admin);
-    {
-        std::unique_ptr<TDedicatedSession> s(
-            TDedicatedSession::CreateOnDatabase(QStringLiteral("bench-admin")));
-        s->ExecQuery(sql);
-    }
-    TDatabase::Unregister(&admin);
 }
 
 // The order the program opens them in: the operator list at start-up, the
@@ -107,70 +87,32 @@ int main(int argc, char** argv)
     options.subscribers = 2000;
     int rounds = 5;
     bool keep = false;
-    QString database = QStringLiteral("orlix6_bench_datasets"), socket, user, password;
-    bool passwordGiven = false;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--keep")) {
-            keep = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) return usage();
-        const QString v = args[++i];
-        if (a == QLatin1String("--subscribers"))
-            options.subscribers = v.toInt();
-        else if (a == QLatin1String("--rounds"))
-            rounds = std::max(1, v.toInt());
-        else if (a == QLatin1String("--database"))
-            database = v;
-        else if (a == QLatin1String("--socket"))
-            socket = v;
-        else if (a == QLatin1String("--user"))
-            user = v;
-        else if (a == QLatin1String("--password"))
-            password = v, passwordGiven = true;
-        else
-            return usage();
-    }
+    QString database = QStringLiteral("orlix6_bench_datasets");
+    TBenchServer server;
+    std::vector<TBenchOption> table = {
+        {QStringLiteral("--keep"), [&](const QString&) { keep = true; }, true},
+        {QStringLiteral("--subscribers"), [&](const QString& v) { options.subscribers = v.toInt(); }},
+        {QStringLiteral("--rounds"), [&](const QString& v) { rounds = std::max(1, v.toInt()); }},
+        {QStringLiteral("--database"), [&](const QString& v) { database = v; }}};
+    server.AddOptions(table);
+    if (!ParseBenchArgs(app.arguments(), table)) return usage();
     if (options.subscribers < 0) return usage();
 
-    TConnectionParams params;
-    params.socket = !socket.isEmpty()
-                        ? socket
-                        : qEnvironmentVariable(
-                              "ORLIX_TEST_SOCKET",
-                              QDir::homePath() + QStringLiteral("/.local/share/orlix6/mariadb/mysqld.sock"));
-    params.user = !user.isEmpty() ? user : qEnvironmentVariable("ORLIX_TEST_USER", QStringLiteral("root"));
-    params.password = passwordGiven ? password : qEnvironmentVariable("ORLIX_TEST_PASSWORD");
+    TConnectionParams params = server.Params(false);
     params.database = database;
 
-    QTemporaryDir odbcDir;
     try {
-        adminExec(params, QStringLiteral("CREATE DATABASE IF NOT EXISTS `%1` COLLATE utf8mb3_polish_ci")
-                              .arg(QString(database).remove(QLatin1Char('`'))));
-        if (!PointDataSourceAt(params, odbcDir)) {
-            std::fprintf(stderr, "cannot write a data source entry\n");
-            return 1;
-        }
+        BenchEnsureDatabase(params);
         {
-            TDatabase db(DefaultDatabaseName, params);
-            db.Open();
-            TDatabase::Register(&db);
-            TDedicatedSession* s = GlobalSession();
+            TBenchDatabase db(params);
+            if (!db.Open()) return 1;
+            TDedicatedSession* s = db.Session();
             const bool ready = !BenchDatabaseEmpty(s) &&
                                s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb")) ==
                                    options.subscribers;
             if (!ready) {
-                ReleaseGlobalSession();
-                TDatabase::Unregister(&db);
-                db.Close();
-                adminExec(params, QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(database));
-                adminExec(params,
-                          QStringLiteral("CREATE DATABASE `%1` COLLATE utf8mb3_polish_ci").arg(database));
-                db.Open();
-                TDatabase::Register(&db);
-                s = GlobalSession();
+                db.MakeEmpty();
+                s = db.Session();
                 QElapsedTimer t;
                 t.start();
                 BenchCreateSchema(ProgramFolder());
@@ -220,13 +162,12 @@ int main(int argc, char** argv)
             std::printf("rounds: %d, best %.1f ms, worst %.1f ms\n", rounds, totals.front() / 1e6,
                         totals.back() / 1e6);
             // The figure is the median round.
-            std::printf("open_all_datasets_ms: %.1f\n", totals[totals.size() / 2] / 1e6);
+            std::printf("open_all_datasets_ms: %.1f\n",
+                        MedianOf(std::vector<double>(totals.begin(), totals.end())) / 1e6);
             data.CloseDatasets();
             Data = nullptr;
-            ReleaseGlobalSession();
-            TDatabase::Unregister(&db);
         }
-        if (!keep) adminExec(params, QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(database));
+        if (!keep) BenchDropDatabase(params);
     } catch (const EDatabaseError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
         return 1;

@@ -10,14 +10,11 @@
 
 #include "core/DedicatedSession.h"
 #include "core/Session.h"
-#include "platform/OdbcDataSource.h"
 
 #include "bench/common/BenchSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 
 namespace {
@@ -30,7 +27,6 @@ int usage()
     return 2;
 }
 
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -38,81 +34,35 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     TGeneratorOptions options;
     options.subscribers = 1000;
-    QString database, socket, user, password;
+    QString database;
     int months = 0;
-    bool userGiven = false, passwordGiven = false;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (i + 1 >= args.size()) return usage();
-        const QString v = args[++i];
-        if (a == QLatin1String("--subscribers"))
-            options.subscribers = v.toInt();
-        else if (a == QLatin1String("--database"))
-            database = v;
-        else if (a == QLatin1String("--socket"))
-            socket = v;
-        else if (a == QLatin1String("--user"))
-            user = v, userGiven = true;
-        else if (a == QLatin1String("--password"))
-            password = v, passwordGiven = true;
-        else if (a == QLatin1String("--seed"))
-            options.seed = v.toULongLong();
-        else if (a == QLatin1String("--months"))
-            months = v.toInt();
-        else
-            return usage();
-    }
+    TBenchServer server;
+    std::vector<TBenchOption> table = {
+        {QStringLiteral("--subscribers"), [&](const QString& v) { options.subscribers = v.toInt(); }},
+        {QStringLiteral("--database"), [&](const QString& v) { database = v; }},
+        {QStringLiteral("--seed"), [&](const QString& v) { options.seed = v.toULongLong(); }},
+        {QStringLiteral("--months"), [&](const QString& v) { months = v.toInt(); }}};
+    server.AddOptions(table);
+    if (!ParseBenchArgs(app.arguments(), table)) return usage();
     if (options.subscribers < 0) return usage();
     const bool ownDatabase = database.isEmpty();
 
-    TConnectionParams params;
-    const bool fromDataSource = socket.isEmpty() && qEnvironmentVariableIsEmpty("ORLIX_TEST_SOCKET");
-    if (fromDataSource) {
-        params = ConnectionParamsFromEntry(ReadOdbcDataSource(QStringLiteral("ORLIX4SQL")));
-    } else {
-        params.socket = socket.isEmpty() ? qEnvironmentVariable("ORLIX_TEST_SOCKET") : socket;
-        params.user = qEnvironmentVariable("ORLIX_TEST_USER", QStringLiteral("root"));
-        params.password = qEnvironmentVariable("ORLIX_TEST_PASSWORD");
-        params.database = QStringLiteral("orlix6_bench");
-    }
+    bool fromDataSource = false;
+    TConnectionParams params = server.Params(true, &fromDataSource);
+    if (!fromDataSource) params.database = QStringLiteral("orlix6_bench");
     if (!database.isEmpty()) params.database = database;
-    if (userGiven) params.user = user;
-    if (passwordGiven) params.password = password;
     if (params.database.isEmpty()) {
         std::fprintf(stderr, "no database: give --database or a data source ORLIX4SQL\n");
         return 2;
     }
 
-    QTemporaryDir odbcDir;
     try {
-        {
-            // The database itself may not exist yet.
-            TConnectionParams server = params;
-            server.database.clear();
-            TDatabase admin(QStringLiteral("bench-admin"), server);
-            admin.Open();
-            TDatabase::Register(&admin);
-            std::unique_ptr<TDedicatedSession> s(
-                TDedicatedSession::CreateOnDatabase(QStringLiteral("bench-admin")));
-            const QString name = QString(params.database).remove(QLatin1Char('`'));
-            // The bench's own database starts empty at every run; a named one is never dropped.
-            if (!fromDataSource && ownDatabase)
-                s->ExecQuery(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(name));
-            s->ExecQuery(
-                QStringLiteral("CREATE DATABASE IF NOT EXISTS `%1` COLLATE utf8mb3_polish_ci").arg(name));
-            TDatabase::Unregister(&admin);
-        }
-        if (!fromDataSource || database.size() || userGiven || passwordGiven) {
-            if (!PointDataSourceAt(params, odbcDir)) {
-                std::fprintf(stderr, "cannot write a data source entry\n");
-                return 1;
-            }
-        }
-        TDatabase db(DefaultDatabaseName, params);
-        db.Open();
-        TDatabase::Register(&db);
-        TDedicatedSession* s = GlobalSession();
+        // The bench's own database starts empty at every run; a named one is never dropped.
+        BenchEnsureDatabase(params, !fromDataSource && ownDatabase);
+        TBenchDatabase db(params);
+        // The program's own entry serves as it is unless something else was asked for.
+        if (!db.Open(!fromDataSource || !ownDatabase || server.User || server.Password)) return 1;
+        TDedicatedSession* s = db.Session();
 
         if (BenchDatabaseEmpty(s)) {
             QElapsedTimer t;
@@ -148,8 +98,6 @@ int main(int argc, char** argv)
             std::printf("payouts: %lld\n", h.payouts);
             std::printf("billing_history_s: %.2f\n", h.seconds);
         }
-        ReleaseGlobalSession();
-        TDatabase::Unregister(&db);
     } catch (const EDatabaseError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
         return 1;

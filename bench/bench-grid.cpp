@@ -17,13 +17,11 @@
 #include "mainwindow/GlownyUserQuery.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <mysql.h>
@@ -35,21 +33,6 @@ int usage()
     std::fprintf(stderr, "usage: bench-grid [--subscribers N] [--rounds R] [--database NAME] [--socket PATH] "
                          "[--user U] [--password P] [--keep]\n");
     return 2;
-}
-
-void adminExec(const TConnectionParams& params, const QString& sql)
-{
-    TConnectionParams server = params;
-    server.database.clear();
-    TDatabase admin(QStringLiteral("bench-admin"), server);
-    admin.Open();
-    TDatabase::Register(&admin);
-    {
-        std::unique_ptr<TDedicatedSession> s(
-            TDedicatedSession::CreateOnDatabase(QStringLiteral("bench-admin")));
-        s->ExecQuery(sql);
-    }
-    TDatabase::Unregister(&admin);
 }
 
 // The statement with its values written in, as the bare client sends it.
@@ -105,12 +88,6 @@ private:
     MYSQL* m_my = nullptr;
 };
 
-double Median(std::vector<qint64> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2] / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,67 +98,30 @@ int main(int argc, char** argv)
     options.subscribers = 20000;
     int rounds = 5;
     bool keep = false;
-    QString database = QStringLiteral("orlix6_bench_grid"), socket, user, password;
-    bool passwordGiven = false;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--keep")) {
-            keep = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) return usage();
-        const QString v = args[++i];
-        if (a == QLatin1String("--subscribers"))
-            options.subscribers = v.toInt();
-        else if (a == QLatin1String("--rounds"))
-            rounds = std::max(1, v.toInt());
-        else if (a == QLatin1String("--database"))
-            database = v;
-        else if (a == QLatin1String("--socket"))
-            socket = v;
-        else if (a == QLatin1String("--user"))
-            user = v;
-        else if (a == QLatin1String("--password"))
-            password = v, passwordGiven = true;
-        else
-            return usage();
-    }
+    QString database = QStringLiteral("orlix6_bench_grid");
+    TBenchServer server;
+    std::vector<TBenchOption> table = {
+        {QStringLiteral("--keep"), [&](const QString&) { keep = true; }, true},
+        {QStringLiteral("--subscribers"), [&](const QString& v) { options.subscribers = v.toInt(); }},
+        {QStringLiteral("--rounds"), [&](const QString& v) { rounds = std::max(1, v.toInt()); }},
+        {QStringLiteral("--database"), [&](const QString& v) { database = v; }}};
+    server.AddOptions(table);
+    if (!ParseBenchArgs(app.arguments(), table)) return usage();
 
-    TConnectionParams params;
-    params.socket = !socket.isEmpty()
-                        ? socket
-                        : qEnvironmentVariable(
-                              "ORLIX_TEST_SOCKET",
-                              QDir::homePath() + QStringLiteral("/.local/share/orlix6/mariadb/mysqld.sock"));
-    params.user = !user.isEmpty() ? user : qEnvironmentVariable("ORLIX_TEST_USER", QStringLiteral("root"));
-    params.password = passwordGiven ? password : qEnvironmentVariable("ORLIX_TEST_PASSWORD");
+    TConnectionParams params = server.Params(false);
     params.database = database;
 
-    QTemporaryDir odbcDir;
     try {
-        adminExec(params, QStringLiteral("CREATE DATABASE IF NOT EXISTS `%1` COLLATE utf8mb3_polish_ci")
-                              .arg(QString(database).remove(QLatin1Char('`'))));
-        if (!PointDataSourceAt(params, odbcDir)) {
-            std::fprintf(stderr, "cannot write a data source entry\n");
-            return 1;
-        }
-        TDatabase db(DefaultDatabaseName, params);
-        db.Open();
-        TDatabase::Register(&db);
-        TDedicatedSession* s = GlobalSession();
+        BenchEnsureDatabase(params);
+        TBenchDatabase db(params);
+        if (!db.Open()) return 1;
+        TDedicatedSession* s = db.Session();
         const bool ready =
             !BenchDatabaseEmpty(s) &&
             s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb")) == options.subscribers;
         if (!ready) {
-            ReleaseGlobalSession();
-            TDatabase::Unregister(&db);
-            db.Close();
-            adminExec(params, QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(database));
-            adminExec(params, QStringLiteral("CREATE DATABASE `%1` COLLATE utf8mb3_polish_ci").arg(database));
-            db.Open();
-            TDatabase::Register(&db);
-            s = GlobalSession();
+            db.MakeEmpty();
+            s = db.Session();
             QElapsedTimer t;
             t.start();
             BenchCreateSchema(ProgramFolder());
@@ -216,7 +156,7 @@ int main(int argc, char** argv)
         auto measure = [&](const QString& search, const char* name) {
             filter.Search = search;
             const QByteArray sql = Rendered(BuildUserQuery(filter, QDate::currentDate()), s);
-            std::vector<qint64> grid, raw;
+            std::vector<double> grid, raw;
             int rows = 0;
             for (int r = 0; r < rounds; ++r) {
                 QElapsedTimer t;
@@ -226,13 +166,13 @@ int main(int argc, char** argv)
                 else
                     q.Open();
                 (void)view.viewport()->grab();
-                grid.push_back(t.nsecsElapsed());
+                grid.push_back(MsSince(t));
                 rows = q.RecordCount();
                 t.restart();
                 bare.run(sql);
-                raw.push_back(t.nsecsElapsed());
+                raw.push_back(MsSince(t));
             }
-            const double g = Median(grid), b = Median(raw);
+            const double g = MedianOf(grid), b = MedianOf(raw);
             std::printf("%s_rows: %d\n%s_grid_ms: %.1f\n%s_bare_ms: %.1f\n%s_ratio: %.2f\n", name, rows, name,
                         g, name, b, name, g / b);
             return g / b;
@@ -268,10 +208,8 @@ int main(int argc, char** argv)
         std::printf("shown_keys_chars: %lld\n", (long long)idList.size());
 
         q.Close();
-        ReleaseGlobalSession();
-        TDatabase::Unregister(&db);
         db.Close();
-        if (!keep) adminExec(params, QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(database));
+        if (!keep) BenchDropDatabase(params);
     } catch (const EDatabaseError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
         return 1;

@@ -6,13 +6,11 @@
 // with 6 months of billing history, generated on the first run and reused.
 #include "bench/common/BenchSupport.h"
 #include "bench/common/Generator.h"
-#include "bench/common/GeneratorBilling.h"
 #include "billing/VatRates.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
-#include "platform/OdbcDataSource.h"
 #include "platform/PdfPrinter.h"
 #include "printouts/DrukFv.h"
 
@@ -39,67 +37,29 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int invoices = 1000, subscribers = 300;
-    QString database, socket, out;
+    QString database, out;
     bool regenerate = false;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--regenerate")) {
-            regenerate = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) return usage();
-        const QString v = args[++i];
-        if (a == QLatin1String("--invoices"))
-            invoices = v.toInt();
-        else if (a == QLatin1String("--subscribers"))
-            subscribers = v.toInt();
-        else if (a == QLatin1String("--database"))
-            database = v;
-        else if (a == QLatin1String("--socket"))
-            socket = v;
-        else if (a == QLatin1String("--out"))
-            out = v; // keep the PDFs there
-        else
-            return usage();
-    }
+    TBenchServer server;
+    std::vector<TBenchOption> table = {
+        {QStringLiteral("--regenerate"), [&](const QString&) { regenerate = true; }, true},
+        {QStringLiteral("--invoices"), [&](const QString& v) { invoices = v.toInt(); }},
+        {QStringLiteral("--subscribers"), [&](const QString& v) { subscribers = v.toInt(); }},
+        {QStringLiteral("--database"), [&](const QString& v) { database = v; }},
+        {QStringLiteral("--out"), [&](const QString& v) { out = v; }}}; // keep the PDFs there
+    server.AddOptions(table, false);
+    if (!ParseBenchArgs(app.arguments(), table)) return usage();
     if (invoices <= 0 || subscribers <= 0) return usage();
 
-    TConnectionParams params;
-    if (socket.isEmpty() && qEnvironmentVariableIsEmpty("ORLIX_TEST_SOCKET")) {
-        params = ConnectionParamsFromEntry(ReadOdbcDataSource(QStringLiteral("ORLIX4SQL")));
-    } else {
-        params.socket = socket.isEmpty() ? qEnvironmentVariable("ORLIX_TEST_SOCKET") : socket;
-        params.user = qEnvironmentVariable("ORLIX_TEST_USER", QStringLiteral("root"));
-        params.password = qEnvironmentVariable("ORLIX_TEST_PASSWORD");
-    }
+    TConnectionParams params = server.Params(true);
     params.database =
         database.isEmpty() ? QStringLiteral("orlix6_bench_printing_%1").arg(subscribers) : database;
 
-    QTemporaryDir odbcDir, outDir;
+    QTemporaryDir outDir;
     try {
-        {
-            TConnectionParams server = params;
-            server.database.clear();
-            TDatabase admin(QStringLiteral("bench-admin"), server);
-            admin.Open();
-            TDatabase::Register(&admin);
-            std::unique_ptr<TDedicatedSession> s(
-                TDedicatedSession::CreateOnDatabase(QStringLiteral("bench-admin")));
-            const QString name = QString(params.database).remove(QLatin1Char('`'));
-            if (regenerate) s->ExecQuery(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(name));
-            s->ExecQuery(
-                QStringLiteral("CREATE DATABASE IF NOT EXISTS `%1` COLLATE utf8mb3_polish_ci").arg(name));
-            TDatabase::Unregister(&admin);
-        }
-        if (!PointDataSourceAt(params, odbcDir)) {
-            std::fprintf(stderr, "cannot write a data source entry\n");
-            return 1;
-        }
-        TDatabase db(DefaultDatabaseName, params);
-        db.Open();
-        TDatabase::Register(&db);
-        TDedicatedSession* s = GlobalSession();
+        BenchEnsureDatabase(params, regenerate);
+        TBenchDatabase db(params);
+        if (!db.Open()) return 1;
+        TDedicatedSession* s = db.Session();
         OperatorId = 1;
         OperatorRightsLevel = 0;
         SetVatRateTexts(QDate::currentDate());
@@ -108,22 +68,9 @@ int main(int argc, char** argv)
         const bool ready = !BenchDatabaseEmpty(s) &&
                            s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Fv")) >= invoices;
         if (!ready) {
-            if (!BenchDatabaseEmpty(s)) {
-                std::fprintf(stderr,
-                             "the database holds other data: name another one or give --regenerate\n");
+            if (!BenchGenerateWithHistory(s, subscribers,
+                                          std::max(1, (invoices + subscribers - 1) / subscribers + 1)))
                 return 1;
-            }
-            BenchCreateSchema(ProgramFolder());
-            TGeneratorOptions g;
-            g.subscribers = subscribers;
-            g.today = QDate::currentDate().toString(Qt::ISODate);
-            const TGeneratorResult r = GenerateIsp(s, g);
-            TBillingHistoryOptions b;
-            b.months = std::max(1, (invoices + subscribers - 1) / subscribers + 1);
-            b.today = g.today;
-            const TBillingHistoryResult h = GenerateBillingHistory(b);
-            std::printf("generate_isp_s: %.2f\n", r.seconds);
-            std::printf("generate_history_s: %.2f\n", h.seconds);
             for (const auto& [k, v] : std::vector<std::pair<const char*, const char*>>{
                      {"U_Nazwa1", "Światłowodowa Sieć Łódź"},
                      {"U_Nazwa2", "Sp. z o.o."},
@@ -165,7 +112,6 @@ int main(int argc, char** argv)
         std::printf("ms_per_invoice: %.2f\n", printed ? seconds * 1000.0 / printed : 0.0);
         std::printf("average_pdf_kb: %.1f\n", printed ? bytes / 1024.0 / printed : 0.0);
         std::printf("invoices_per_second: %.1f\n", seconds > 0 ? printed / seconds : 0.0);
-        TDatabase::Unregister(&db);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "error: %s\n", e.what());
         return 1;

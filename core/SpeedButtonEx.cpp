@@ -30,12 +30,6 @@ QSize ApplyAutoSize(const QSize& current, const QSize& wanted, TAlign align)
     return s;
 }
 
-QSize TButtonAutoSizer::GlyphSize() const
-{
-    if (Glyph.isNull()) return QSize(0, 0);
-    return QSize(Glyph.width() / std::max(1, NumGlyphs), Glyph.height());
-}
-
 namespace {
 
 QSize textExtent(const QWidget* w, const QString& caption)
@@ -45,21 +39,6 @@ QSize textExtent(const QWidget* w, const QString& caption)
     t.remove(QLatin1Char('&'));
     const QFontMetrics fm(w->font());
     return QSize(fm.horizontalAdvance(t), fm.height());
-}
-
-QPixmap firstGlyph(const TButtonAutoSizer& s)
-{
-    if (s.Glyph.isNull()) return QPixmap();
-    const QSize g = s.GlyphSize();
-    return s.Glyph.copy(0, 0, g.width(), g.height());
-}
-
-Qt::ToolButtonStyle toolStyle(const TButtonAutoSizer& s, bool hasText)
-{
-    if (s.Glyph.isNull()) return Qt::ToolButtonTextOnly;
-    if (!hasText) return Qt::ToolButtonIconOnly;
-    return s.Layout == blGlyphTop || s.Layout == blGlyphBottom ? Qt::ToolButtonTextUnderIcon
-                                                               : Qt::ToolButtonTextBesideIcon;
 }
 
 // Changes the size keeping Left and Top, as the rule says.
@@ -72,9 +51,116 @@ void resizeKeepingOrigin(QWidget* w, const QSize& wanted, TAlign align)
 
 } // namespace
 
+// ---------------------------------------------------------------- TAutoSized
+
+template <class Control> void TAutoSized<Control>::SetCaption(const QString& caption)
+{
+    this->setText(caption);
+    LookChanged();
+    Invalidate();
+}
+
+template <class Control> void TAutoSized<Control>::SetAutoSize(bool on)
+{
+    m_autoSize = on;
+    Invalidate();
+}
+
+template <class Control> void TAutoSized<Control>::SetAlign(TAlign align)
+{
+    m_align = align;
+    Invalidate();
+}
+
+template <class Control> void TAutoSized<Control>::Invalidate()
+{
+    this->update();
+    if (m_autoSize) resizeKeepingOrigin(this, AutoSizeWanted(), m_align);
+}
+
+template <class Control> QSize TAutoSized<Control>::sizeHint() const
+{
+    const QSize base = Control::sizeHint();
+    if (!m_autoSize) return base;
+    return ApplyAutoSize(base, AutoSizeWanted(), m_align);
+}
+
+// ---------------------------------------------------------------- TAutoSizeButton
+
+template <class Control> void TAutoSizeButton<Control>::SetAutoSizeInflateWidth(int v)
+{
+    if (m_inflateWidth == v) return;
+    m_inflateWidth = v;
+    this->Invalidate();
+}
+
+template <class Control> void TAutoSizeButton<Control>::SetAutoSizeInflateHeight(int v)
+{
+    if (m_inflateHeight == v) return;
+    m_inflateHeight = v;
+    this->Invalidate();
+}
+
+template <class Control> void TAutoSizeButton<Control>::SetLayout(TButtonLayout layout)
+{
+    m_layout = layout;
+    this->LookChanged();
+    this->Invalidate();
+}
+
+template <class Control> void TAutoSizeButton<Control>::SetMargin(int v)
+{
+    m_margin = v;
+    this->Invalidate();
+}
+
+template <class Control> void TAutoSizeButton<Control>::SetSpacing(int v)
+{
+    m_spacing = v;
+    this->Invalidate();
+}
+
+template <class Control> QSize TAutoSizeButton<Control>::GlyphSize() const
+{
+    if (m_glyph.isNull()) return QSize(0, 0);
+    return QSize(m_glyph.width() / std::max(1, m_numGlyphs), m_glyph.height());
+}
+
+template <class Control> void TAutoSizeButton<Control>::SetGlyph(const QPixmap& glyph, int numGlyphs)
+{
+    m_glyph = glyph;
+    m_numGlyphs = std::max(1, numGlyphs);
+    const QSize g = GlyphSize();
+    const QPixmap first = m_glyph.isNull() ? QPixmap() : m_glyph.copy(0, 0, g.width(), g.height());
+    this->setIcon(first.isNull() ? QIcon() : QIcon(first));
+    if (!first.isNull()) this->setIconSize(first.size());
+    this->LookChanged();
+    this->Invalidate();
+}
+
+template <class Control> QSize TAutoSizeButton<Control>::AutoSizeWanted() const
+{
+    TButtonMeasure m;
+    m.Text = textExtent(this, this->text());
+    m.Glyph = GlyphSize();
+    m.Base = FrameBase();
+    m.InflateWidth = m_inflateWidth;
+    m.InflateHeight = m_inflateHeight;
+    m.Layout = m_layout;
+    m.Margin = m_margin;
+    m.Spacing = m_spacing;
+    return ButtonAutoSize(m);
+}
+
+template class TAutoSized<QToolButton>;
+template class TAutoSized<QPushButton>;
+template class TAutoSized<QCheckBox>;
+template class TAutoSizeButton<QToolButton>;
+template class TAutoSizeButton<QPushButton>;
+
 // ---------------------------------------------------------------- TSpeedButtonEx
 
-TSpeedButtonEx::TSpeedButtonEx(QWidget* parent) : QToolButton(parent)
+TSpeedButtonEx::TSpeedButtonEx(QWidget* parent) : TAutoSizeButton(parent)
 {
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     setFocusPolicy(Qt::TabFocus);
@@ -85,221 +171,45 @@ TSpeedButtonEx::TSpeedButtonEx(const QString& caption, QWidget* parent) : TSpeed
     SetCaption(caption);
 }
 
-void TSpeedButtonEx::SetCaption(const QString& caption)
-{
-    setText(caption);
-    setToolButtonStyle(toolStyle(m_size, !caption.isEmpty()));
-    Invalidate();
-}
-
 void TSpeedButtonEx::SetFlat(bool on)
 {
     setAutoRaise(on);
     Invalidate();
 }
 
-void TSpeedButtonEx::SetAutoSize(bool on)
+QSize TSpeedButtonEx::FrameBase() const
 {
-    m_size.AutoSize = on;
-    Invalidate();
+    return autoRaise() ? QSize(8, 4) : QSize(10, 6);
 }
 
-void TSpeedButtonEx::SetAutoSizeInflateWidth(int v)
+void TSpeedButtonEx::LookChanged()
 {
-    if (m_size.AutoSizeInflateWidth == v) return;
-    m_size.AutoSizeInflateWidth = v;
-    Invalidate();
-}
-
-void TSpeedButtonEx::SetAutoSizeInflateHeight(int v)
-{
-    if (m_size.AutoSizeInflateHeight == v) return;
-    m_size.AutoSizeInflateHeight = v;
-    Invalidate();
-}
-
-void TSpeedButtonEx::SetAlign(TAlign align)
-{
-    m_size.Align = align;
-    Invalidate();
-}
-
-void TSpeedButtonEx::SetLayout(TButtonLayout layout)
-{
-    m_size.Layout = layout;
-    setToolButtonStyle(toolStyle(m_size, !text().isEmpty()));
-    Invalidate();
-}
-
-void TSpeedButtonEx::SetMargin(int v)
-{
-    m_size.Margin = v;
-    Invalidate();
-}
-
-void TSpeedButtonEx::SetSpacing(int v)
-{
-    m_size.Spacing = v;
-    Invalidate();
-}
-
-void TSpeedButtonEx::SetGlyph(const QPixmap& glyph, int numGlyphs)
-{
-    m_size.Glyph = glyph;
-    m_size.NumGlyphs = std::max(1, numGlyphs);
-    const QPixmap first = firstGlyph(m_size);
-    setIcon(first.isNull() ? QIcon() : QIcon(first));
-    if (!first.isNull()) setIconSize(first.size());
-    setToolButtonStyle(toolStyle(m_size, !text().isEmpty()));
-    Invalidate();
-}
-
-QSize TSpeedButtonEx::AutoSizeWanted() const
-{
-    TButtonMeasure m;
-    m.Text = textExtent(this, text());
-    m.Glyph = m_size.GlyphSize();
-    m.Base = autoRaise() ? QSize(8, 4) : QSize(10, 6);
-    m.InflateWidth = m_size.AutoSizeInflateWidth;
-    m.InflateHeight = m_size.AutoSizeInflateHeight;
-    m.Layout = m_size.Layout;
-    m.Margin = m_size.Margin;
-    m.Spacing = m_size.Spacing;
-    return ButtonAutoSize(m);
-}
-
-void TSpeedButtonEx::Invalidate()
-{
-    update();
-    if (m_size.AutoSize) resizeKeepingOrigin(this, AutoSizeWanted(), m_size.Align);
-}
-
-QSize TSpeedButtonEx::sizeHint() const
-{
-    const QSize base = QToolButton::sizeHint();
-    if (!m_size.AutoSize) return base;
-    return ApplyAutoSize(base, AutoSizeWanted(), m_size.Align);
+    if (Glyph().isNull())
+        setToolButtonStyle(Qt::ToolButtonTextOnly);
+    else if (text().isEmpty())
+        setToolButtonStyle(Qt::ToolButtonIconOnly);
+    else
+        setToolButtonStyle(Layout() == blGlyphTop || Layout() == blGlyphBottom
+                               ? Qt::ToolButtonTextUnderIcon
+                               : Qt::ToolButtonTextBesideIcon);
 }
 
 // ---------------------------------------------------------------- TBitBtnEx
 
-TBitBtnEx::TBitBtnEx(QWidget* parent) : QPushButton(parent) {}
+TBitBtnEx::TBitBtnEx(QWidget* parent) : TAutoSizeButton(parent) {}
 
 TBitBtnEx::TBitBtnEx(const QString& caption, QWidget* parent) : TBitBtnEx(parent)
 {
     SetCaption(caption);
 }
 
-void TBitBtnEx::SetCaption(const QString& caption)
-{
-    setText(caption);
-    Invalidate();
-}
-
-void TBitBtnEx::SetAutoSize(bool on)
-{
-    m_size.AutoSize = on;
-    Invalidate();
-}
-
-void TBitBtnEx::SetAutoSizeInflateWidth(int v)
-{
-    m_size.AutoSizeInflateWidth = v;
-    Invalidate();
-}
-
-void TBitBtnEx::SetAutoSizeInflateHeight(int v)
-{
-    m_size.AutoSizeInflateHeight = v;
-    Invalidate();
-}
-
-void TBitBtnEx::SetAlign(TAlign align)
-{
-    m_size.Align = align;
-    Invalidate();
-}
-
-void TBitBtnEx::SetLayout(TButtonLayout layout)
-{
-    m_size.Layout = layout;
-    Invalidate();
-}
-
-void TBitBtnEx::SetMargin(int v)
-{
-    m_size.Margin = v;
-    Invalidate();
-}
-
-void TBitBtnEx::SetSpacing(int v)
-{
-    m_size.Spacing = v;
-    Invalidate();
-}
-
-void TBitBtnEx::SetGlyph(const QPixmap& glyph, int numGlyphs)
-{
-    m_size.Glyph = glyph;
-    m_size.NumGlyphs = std::max(1, numGlyphs);
-    const QPixmap first = firstGlyph(m_size);
-    setIcon(first.isNull() ? QIcon() : QIcon(first));
-    if (!first.isNull()) setIconSize(first.size());
-    Invalidate();
-}
-
-QSize TBitBtnEx::AutoSizeWanted() const
-{
-    TButtonMeasure m;
-    m.Text = textExtent(this, text());
-    m.Glyph = m_size.GlyphSize();
-    m.Base = QSize(10, 6);
-    m.InflateWidth = m_size.AutoSizeInflateWidth;
-    m.InflateHeight = m_size.AutoSizeInflateHeight;
-    m.Layout = m_size.Layout;
-    m.Margin = m_size.Margin;
-    m.Spacing = m_size.Spacing;
-    return ButtonAutoSize(m);
-}
-
-void TBitBtnEx::Invalidate()
-{
-    update();
-    if (m_size.AutoSize) resizeKeepingOrigin(this, AutoSizeWanted(), m_size.Align);
-}
-
-QSize TBitBtnEx::sizeHint() const
-{
-    const QSize base = QPushButton::sizeHint();
-    if (!m_size.AutoSize) return base;
-    return ApplyAutoSize(base, AutoSizeWanted(), m_size.Align);
-}
-
 // ---------------------------------------------------------------- TCheckBoxEx
 
-TCheckBoxEx::TCheckBoxEx(QWidget* parent) : QCheckBox(parent) {}
+TCheckBoxEx::TCheckBoxEx(QWidget* parent) : TAutoSized(parent) {}
 
 TCheckBoxEx::TCheckBoxEx(const QString& caption, QWidget* parent) : TCheckBoxEx(parent)
 {
     SetCaption(caption);
-}
-
-void TCheckBoxEx::SetCaption(const QString& caption)
-{
-    setText(caption);
-    Invalidate();
-}
-
-void TCheckBoxEx::SetAutoSize(bool on)
-{
-    m_autoSize = on;
-    Invalidate();
-}
-
-void TCheckBoxEx::SetAlign(TAlign align)
-{
-    m_align = align;
-    Invalidate();
 }
 
 QSize TCheckBoxEx::AutoSizeWanted() const
@@ -310,19 +220,6 @@ QSize TCheckBoxEx::AutoSizeWanted() const
     const int glyphW = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this);
     const int glyphH = style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this);
     return QSize(6 + fm.horizontalAdvance(t) + glyphW, 2 + std::max(fm.height(), glyphH));
-}
-
-void TCheckBoxEx::Invalidate()
-{
-    update();
-    if (m_autoSize) resizeKeepingOrigin(this, AutoSizeWanted(), m_align);
-}
-
-QSize TCheckBoxEx::sizeHint() const
-{
-    const QSize base = QCheckBox::sizeHint();
-    if (!m_autoSize) return base;
-    return ApplyAutoSize(base, AutoSizeWanted(), m_align);
 }
 
 void TCheckBoxEx::changeEvent(QEvent* e)

@@ -259,6 +259,18 @@ void TUserDanePodstawowe::buildUi()
     columns->setColumnStretch(1, 9);
     columns->setColumnStretch(2, 10);
     columns->setRowStretch(0, 1);
+    // Caption and field pairs, perRow of them to a row from firstRow on.
+    auto fieldRows = [this](QGridLayout* g, QWidget* parent,
+                            std::initializer_list<std::pair<const char*, const char*>> fields, int perRow,
+                            int firstRow = 0) {
+        int i = 0;
+        for (const auto& [captionText, fieldName] : fields) {
+            const int row = firstRow + i / perRow, col = 2 * (i % perRow);
+            g->addWidget(caption(QString::fromUtf8(captionText), parent), row, col);
+            g->addWidget(text(QString::fromLatin1(fieldName), parent), row, col + 1);
+            ++i;
+        }
+    };
 
     // ---- "Nazwa"
     QGroupBox* gName = group(QStringLiteral("Nazwa"), this);
@@ -363,19 +375,16 @@ void TUserDanePodstawowe::buildUi()
     // ---- "Rozliczenia"
     QGroupBox* gRoz = group(QStringLiteral("Rozliczenia"), this);
     g = gridOf(gRoz);
-    g->addWidget(caption(QStringLiteral("Forma płatności"), gRoz), 0, 0);
-    g->addWidget(text(QStringLiteral("U_INDYWTERMINPLATNOSCIFORMA"), gRoz), 0, 1);
-    g->addWidget(caption(QStringLiteral("Termin"), gRoz), 1, 0);
-    g->addWidget(text(QStringLiteral("U_INDYWTERMINPLATNOSCI"), gRoz), 1, 1);
+    fieldRows(g, gRoz,
+              {{"Forma płatności", "U_INDYWTERMINPLATNOSCIFORMA"}, {"Termin", "U_INDYWTERMINPLATNOSCI"}}, 1);
     g->addWidget(caption(QStringLiteral("Indywid. forma płatności"), gRoz), 2, 0);
     LabelIndywidForma = flagLabel(gRoz);
     g->addWidget(LabelIndywidForma, 2, 1, Qt::AlignLeft);
-    g->addWidget(caption(QStringLiteral("Data dodania"), gRoz), 3, 0);
-    g->addWidget(text(QStringLiteral("U_DATADODANIA"), gRoz), 3, 1);
-    g->addWidget(caption(QStringLiteral("Data aktywacji"), gRoz), 4, 0);
-    g->addWidget(text(QStringLiteral("U_DATAAKTYWACJI"), gRoz), 4, 1);
-    g->addWidget(caption(QStringLiteral("Data deaktywacji"), gRoz), 5, 0);
-    g->addWidget(text(QStringLiteral("U_DATADEAKTYWACJI"), gRoz), 5, 1);
+    fieldRows(g, gRoz,
+              {{"Data dodania", "U_DATADODANIA"},
+               {"Data aktywacji", "U_DATAAKTYWACJI"},
+               {"Data deaktywacji", "U_DATADEAKTYWACJI"}},
+              1, 3);
     LabelFirma = flagLabel(gRoz);
     g->addWidget(LabelFirma, 6, 0, Qt::AlignRight);
     g->addWidget(text(QStringLiteral("vU_Podmiot"), gRoz), 6, 1);
@@ -402,10 +411,7 @@ void TUserDanePodstawowe::buildUi()
     // ---- bank accounts
     QGroupBox* gBank = group(QStringLiteral("Bank - numery rachunków bankowych klienta (subkonta)"), this);
     g = gridOf(gBank);
-    g->addWidget(caption(QStringLiteral("Podstawowy"), gBank), 0, 0);
-    g->addWidget(text(QStringLiteral("U_NRRACHUNKU1"), gBank), 0, 1);
-    g->addWidget(caption(QStringLiteral("Dodatkowy"), gBank), 0, 2);
-    g->addWidget(text(QStringLiteral("U_NRRACHUNKU2"), gBank), 0, 3);
+    fieldRows(g, gBank, {{"Podstawowy", "U_NRRACHUNKU1"}, {"Dodatkowy", "U_NRRACHUNKU2"}}, 2);
     g->setColumnStretch(1, 3);
     g->setColumnStretch(3, 2);
     columns->addWidget(gBank, 1, 1, 1, 2);
@@ -457,14 +463,12 @@ void TUserDanePodstawowe::buildUi()
     // ---- "Pasmo (bit/s)"
     QGroupBox* gPasmo = group(QStringLiteral("Pasmo (bit/s)"), this);
     g = gridOf(gPasmo);
-    g->addWidget(caption(QStringLiteral("Download"), gPasmo), 0, 0);
-    g->addWidget(text(QStringLiteral("U_PASMODOWNLOADDZIENTXT"), gPasmo), 0, 1);
-    g->addWidget(caption(QStringLiteral("Upload"), gPasmo), 0, 2);
-    g->addWidget(text(QStringLiteral("U_PASMOUPLOADDZIENTXT"), gPasmo), 0, 3);
-    g->addWidget(caption(QStringLiteral("Down (Noc)"), gPasmo), 1, 0);
-    g->addWidget(text(QStringLiteral("U_PASMODOWNLOADNOCTXT"), gPasmo), 1, 1);
-    g->addWidget(caption(QStringLiteral("Up (Noc)"), gPasmo), 1, 2);
-    g->addWidget(text(QStringLiteral("U_PASMOUPLOADNOCTXT"), gPasmo), 1, 3);
+    fieldRows(g, gPasmo,
+              {{"Download", "U_PASMODOWNLOADDZIENTXT"},
+               {"Upload", "U_PASMOUPLOADDZIENTXT"},
+               {"Down (Noc)", "U_PASMODOWNLOADNOCTXT"},
+               {"Up (Noc)", "U_PASMOUPLOADNOCTXT"}},
+              2);
     g->setColumnStretch(1, 1);
     g->setColumnStretch(3, 1);
     col3->addWidget(gPasmo);
@@ -472,10 +476,7 @@ void TUserDanePodstawowe::buildUi()
     // ---- "Autoryzacja"
     GroupAutoryzacja = group(QStringLiteral("Autoryzacja"), this);
     g = gridOf(GroupAutoryzacja);
-    g->addWidget(caption(QStringLiteral("Login"), GroupAutoryzacja), 0, 0);
-    g->addWidget(text(QStringLiteral("U_LOGIN"), GroupAutoryzacja), 0, 1);
-    g->addWidget(caption(QStringLiteral("Hasło"), GroupAutoryzacja), 0, 2);
-    g->addWidget(text(QStringLiteral("U_HASLO"), GroupAutoryzacja), 0, 3);
+    fieldRows(g, GroupAutoryzacja, {{"Login", "U_LOGIN"}, {"Hasło", "U_HASLO"}}, 2);
     g->setColumnStretch(1, 1);
     g->setColumnStretch(3, 1);
     col3->addWidget(GroupAutoryzacja);

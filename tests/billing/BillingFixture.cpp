@@ -8,7 +8,6 @@
 #include "core/Session.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 
 Amount4 A(const char* text)
 {
@@ -23,18 +22,7 @@ void BillingTest::SetUp()
     if (HasFatalFailure()) return;
     SetProgramFolder(QStringLiteral(ORLIX_BIN_DIR));
     // The upgrade imports the TERYT script through the data source entry.
-    m_odbcDir = std::make_unique<QTemporaryDir>();
-    const QString ini = m_odbcDir->filePath(QStringLiteral("odbc.ini"));
-    QFile f(ini);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    const TConnectionParams p = TestServerParams(DatabaseName());
-    f.write(
-        QStringLiteral("[ORLIX4SQL]\nDriver=MariaDB Unicode\nSOCKET=%1\nDATABASE=%2\nUSER=%3\nPASSWORD=%4\n")
-            .arg(p.socket, p.database, p.user, p.password)
-            .toUtf8());
-    f.close();
-    m_savedOdbcIni = qgetenv("ODBCINI");
-    qputenv("ODBCINI", ini.toUtf8());
+    ASSERT_TRUE(PointTestDataSource(DatabaseName(), m_odbcDir, m_savedOdbcIni));
     LoadSchema();
     if (HasFatalFailure()) return;
     UpgradeSchema(nullptr);
@@ -45,10 +33,7 @@ void BillingTest::SetUp()
 
 void BillingTest::TearDown()
 {
-    if (m_savedOdbcIni.isEmpty())
-        qunsetenv("ODBCINI");
-    else
-        qputenv("ODBCINI", m_savedOdbcIni);
+    RestoreOdbcIni(m_savedOdbcIni);
     DbTest::TearDown();
 }
 

@@ -10,7 +10,6 @@
 #include "printouts/DrukFv.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -30,18 +29,7 @@ void DrukFvTest::SetUp()
     DbTest::SetUp();
     if (HasFatalFailure()) return;
     SetProgramFolder(QStringLiteral(ORLIX_BIN_DIR));
-    m_odbcDir = std::make_unique<QTemporaryDir>();
-    const QString ini = m_odbcDir->filePath(QStringLiteral("odbc.ini"));
-    QFile f(ini);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    const TConnectionParams p = TestServerParams(DatabaseName());
-    f.write(
-        QStringLiteral("[ORLIX4SQL]\nDriver=MariaDB Unicode\nSOCKET=%1\nDATABASE=%2\nUSER=%3\nPASSWORD=%4\n")
-            .arg(p.socket, p.database, p.user, p.password)
-            .toUtf8());
-    f.close();
-    m_savedOdbcIni = qgetenv("ODBCINI");
-    qputenv("ODBCINI", ini.toUtf8());
+    ASSERT_TRUE(PointTestDataSource(DatabaseName(), m_odbcDir, m_savedOdbcIni));
     LoadUpgradedSchema();
     if (HasFatalFailure()) return;
     OperatorId = 1;
@@ -80,10 +68,7 @@ void DrukFvTest::TearDown()
     FormDrukFv()->QFv()->Close();
     FormDrukFv()->QFvPozycje()->Close();
     FormDrukFv()->QUserdb()->Close();
-    if (m_savedOdbcIni.isEmpty())
-        qunsetenv("ODBCINI");
-    else
-        qputenv("ODBCINI", m_savedOdbcIni);
+    RestoreOdbcIni(m_savedOdbcIni);
     DbTest::TearDown();
 }
 

@@ -5,8 +5,6 @@
 #include "core/SchemaUpgrade.h"
 #include "core/Session.h"
 
-#include <QFile>
-
 const QStringList kCatalogueTables = {"INI",
                                       "Operator",
                                       "Log",
@@ -111,26 +109,12 @@ void SchemaTest::SetUp()
     SetProgramFolder(QStringLiteral(ORLIX_BIN_DIR));
     SchemaStatementLog().clear();
     // ImportSqlFile takes its connection from the data source entry: point one at this test's database.
-    m_odbcDir = std::make_unique<QTemporaryDir>();
-    const QString ini = m_odbcDir->filePath(QStringLiteral("odbc.ini"));
-    QFile f(ini);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    const TConnectionParams p = TestServerParams(DatabaseName());
-    f.write(
-        QStringLiteral("[ORLIX4SQL]\nDriver=MariaDB Unicode\nSOCKET=%1\nDATABASE=%2\nUSER=%3\nPASSWORD=%4\n")
-            .arg(p.socket, p.database, p.user, p.password)
-            .toUtf8());
-    f.close();
-    m_savedOdbcIni = qgetenv("ODBCINI");
-    qputenv("ODBCINI", ini.toUtf8());
+    ASSERT_TRUE(PointTestDataSource(DatabaseName(), m_odbcDir, m_savedOdbcIni));
 }
 
 void SchemaTest::TearDown()
 {
-    if (m_savedOdbcIni.isEmpty())
-        qunsetenv("ODBCINI");
-    else
-        qputenv("ODBCINI", m_savedOdbcIni);
+    RestoreOdbcIni(m_savedOdbcIni);
     DbTest::TearDown();
 }
 

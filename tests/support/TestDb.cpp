@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <atomic>
 #include <unistd.h>
 
@@ -148,4 +149,29 @@ void DbTest::LoadUpgradedSchema()
     RunScript(QStringLiteral(ORLIX_SOURCE_DIR "/sql/TerytStruktura.sql"));
     if (::testing::Test::HasFatalFailure()) return;
     UpgradeSchema(nullptr);
+}
+
+bool PointTestDataSource(const QString& database, std::unique_ptr<QTemporaryDir>& dir, QByteArray& saved)
+{
+    dir = std::make_unique<QTemporaryDir>();
+    const QString ini = dir->filePath(QStringLiteral("odbc.ini"));
+    QFile f(ini);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    const TConnectionParams p = TestServerParams(database);
+    f.write(
+        QStringLiteral("[ORLIX4SQL]\nDriver=MariaDB Unicode\nSOCKET=%1\nDATABASE=%2\nUSER=%3\nPASSWORD=%4\n")
+            .arg(p.socket, p.database, p.user, p.password)
+            .toUtf8());
+    f.close();
+    saved = qgetenv("ODBCINI");
+    qputenv("ODBCINI", ini.toUtf8());
+    return true;
+}
+
+void RestoreOdbcIni(const QByteArray& saved)
+{
+    if (saved.isEmpty())
+        qunsetenv("ODBCINI");
+    else
+        qputenv("ODBCINI", saved);
 }

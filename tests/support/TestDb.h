@@ -2,8 +2,12 @@
 // Test fixtures on the throwaway server that scripts/test.sh starts.
 #include "core/DedicatedSession.h"
 
-#include <gtest/gtest.h>
+#include <QByteArray>
 #include <QString>
+#include <gtest/gtest.h>
+#include <memory>
+
+class QTemporaryDir;
 
 // Connection to the test server (ORLIX_TEST_SOCKET, ORLIX_TEST_USER, ORLIX_TEST_PASSWORD).
 TConnectionParams TestServerParams(const QString& database = QString());
@@ -33,3 +37,10 @@ private:
 
 // A folder for files a test leaves for inspection: build/test-output/<sub>.
 QString TestOutputDir(const QString& sub);
+
+// Programs and script imports connect through the data source entry: writes
+// an entry ORLIX4SQL for the database into a new folder dir and points ODBCINI
+// at it, keeping the value found in saved. False when it can't be written.
+bool PointTestDataSource(const QString& database, std::unique_ptr<QTemporaryDir>& dir, QByteArray& saved);
+// Puts ODBCINI back as PointTestDataSource found it.
+void RestoreOdbcIni(const QByteArray& saved);
