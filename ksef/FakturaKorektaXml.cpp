@@ -122,16 +122,11 @@ void writeTotals(TWriter& w, const TDocRow& doc)
 QString writeCorrection(int fvkIndex, TKind kind)
 {
     StopwatchStart();
-    TDedicatedSession* s = GlobalSession();
-    if (s->IsQueryEmpty(QStringLiteral("select 1 from Fvk where FVK_INDEX=:p1"), {fvkIndex}))
-        return QStringLiteral("0");
     try {
-        SetCurrentPodmiot(s->GetQueryValueAsInteger(
-            QStringLiteral("select FVK_PODMIOT from Fvk where FVK_INDEX=:p1"), {fvkIndex}));
         TWriter w;
-        WriteHeader(w);
-        WriteSeller(w);
-        auto q = s->OpenQuery(QStringLiteral("select * from vFvkLista where FVK_INDEX=:p1"), {fvkIndex});
+        const auto q = BeginDocument(w, QStringLiteral("Fvk"), QStringLiteral("FVK_"), fvkIndex);
+        if (!q) return QStringLiteral("0");
+        TDedicatedSession* s = GlobalSession();
         const TDocRow doc(*q, QStringLiteral("FVK_"));
         WriteBuyer(w, doc);
         // The line correction names the correspondence recipient even without its tax number.

@@ -2,7 +2,6 @@
 
 #include "core/ActivityLog.h"
 #include "core/DedicatedSession.h"
-#include "core/Podmioty.h"
 #include "core/Query.h"
 #include "ksef/FakturaXmlCommon.h"
 
@@ -49,16 +48,10 @@ void writeGroup(TWriter& w, const TDocRow& doc, const char* netElement, const ch
 QString WriteKsefFvXml(int fvIndex)
 {
     StopwatchStart();
-    TDedicatedSession* s = GlobalSession();
-    if (s->IsQueryEmpty(QStringLiteral("select 1 from Fv where FV_INDEX=:p1"), {fvIndex}))
-        return QStringLiteral("0");
     try {
-        SetCurrentPodmiot(s->GetQueryValueAsInteger(
-            QStringLiteral("select FV_PODMIOT from Fv where FV_INDEX=:p1"), {fvIndex}));
         TWriter w;
-        WriteHeader(w);
-        WriteSeller(w);
-        auto q = s->OpenQuery(QStringLiteral("select * from vFvLista where FV_INDEX=:p1"), {fvIndex});
+        const auto q = BeginDocument(w, QStringLiteral("Fv"), QStringLiteral("FV_"), fvIndex);
+        if (!q) return QStringLiteral("0");
         const TDocRow doc(*q, QStringLiteral("FV_"));
         WriteBuyer(w, doc);
         if (doc.HasOtherPartyWithNip()) WriteOtherParty(w, doc);

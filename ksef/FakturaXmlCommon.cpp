@@ -2,7 +2,9 @@
 
 #include "core/ActivityLog.h"
 #include "core/DbIni.h"
+#include "core/DedicatedSession.h"
 #include "core/Funkcje.h"
+#include "core/Podmioty.h"
 #include "core/Query.h"
 #include "core/Session.h"
 
@@ -517,6 +519,20 @@ void LogElapsedTimeQuietly(const QString& name)
         LogElapsedTime(name);
     } catch (...) {
     }
+}
+
+std::unique_ptr<TQuery> BeginDocument(TWriter& w, const QString& table, const QString& prefix, int index)
+{
+    TDedicatedSession* s = GlobalSession();
+    // Table and prefix are the writers' own constants, never user text.
+    const QString key = prefix + QStringLiteral("INDEX");
+    if (s->IsQueryEmpty(QStringLiteral("select 1 from %1 where %2=:p1").arg(table, key), {index}))
+        return nullptr;
+    SetCurrentPodmiot(s->GetQueryValueAsInteger(
+        QStringLiteral("select %1PODMIOT from %2 where %3=:p1").arg(prefix, table, key), {index}));
+    WriteHeader(w);
+    WriteSeller(w);
+    return s->OpenQuery(QStringLiteral("select * from v%1Lista where %2=:p1").arg(table, key), {index});
 }
 
 } // namespace Fa3

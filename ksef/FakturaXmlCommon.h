@@ -77,6 +77,11 @@ private:
 void WriteHeader(TWriter& w);
 // Podmiot1 from the settings of the current company.
 void WriteSeller(TWriter& w);
+
+// The opening both kinds share: the document's company made current, header
+// and seller written, the document's row of its list view ("vFvLista",
+// "vFvkLista") opened. Null when there is no such document.
+std::unique_ptr<TQuery> BeginDocument(TWriter& w, const QString& table, const QString& prefix, int index);
 // The identification elements of a party.
 void WritePartyId(TWriter& w, const TPartyId& id);
 // An address block; an optional one is left out when both lines are blank.
