@@ -2,7 +2,6 @@
 
 #include "core/ActivityLog.h"
 #include "core/DedicatedSession.h"
-#include "core/Podmioty.h"
 #include "core/Query.h"
 #include "ksef/FakturaXmlCommon.h"
 
