@@ -12,7 +12,6 @@
 #include "core/Operatorzy.h"
 #include "core/Query.h"
 #include "core/Session.h"
-#include "mainwindow/FormStyle.h"
 #include "mainwindow/GlownyUserGrid.h"
 
 #include <QAction>
@@ -143,7 +142,6 @@ void TFormGlowny::formCreate()
     });
 
     buildUi();
-    ApplyFormStyle(this);
     PageControl1->setCurrentIndex(0);
     Label4->clear();
 

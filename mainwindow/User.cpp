@@ -15,7 +15,6 @@
 #include "core/ThemedLabel.h"
 #include "core/ThemedPanel.h"
 #include "core/ThemedSeparator.h"
-#include "mainwindow/FormStyle.h"
 #include "mainwindow/UserDanePodstawowe.h"
 #include "mainwindow/UserRules.h"
 
@@ -206,7 +205,6 @@ TFormUser::TFormUser(QWidget* parent) : TFormEx(parent)
     };
 
     buildUi();
-    ApplyFormStyle(this);
     resize(ScaleByDpi(990), ScaleByDpi(770));
 }
 
