@@ -1,9 +1,14 @@
-// Post-install configurator. Its script writers arrive with their own work;
-// for now it runs once and exits cleanly, as the installer expects.
-#include <QCoreApplication>
+// Post-install configurator: run once by the installer after the files were
+// copied; writes the scripts that set up the database server, the system's
+// database and the data source into its own folder, for the installer to run.
+#include "tools/drovik/Autokonfig.h"
+
+#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    return 0;
+    QApplication app(argc, argv);
+    TFormAutokonfig form;
+    form.show();
+    return app.exec();
 }
