@@ -1,14 +1,11 @@
-// The main window's widgets: menus, the two button columns, the subscriber
-// tab with its filter panel, the device tab and the status bar.
+// The main window's widgets: the two button columns, the subscriber tab
+// with its filter panel, the device tab and the status bar.
 #include "mainwindow/Glowny.h"
 
 #include "core/DataModule.h"
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
 #include "core/Funkcje.h"
-#include "core/LogiLista.h"
-#include "core/OperatorLista.h"
-#include "core/OperatorZmienHaslo.h"
 #include "core/Operatorzy.h"
 #include "core/Query.h"
 #include "core/Session.h"
@@ -25,7 +22,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -118,214 +114,6 @@ void TFormGlowny::buildUi()
 
     resize(1280, 800);
     setMinimumSize(900, 560);
-}
-
-// ---------------------------------------------------------------- menus
-
-QAction* TFormGlowny::addCommand(QMenu* menu, const QString& caption, std::function<void()> handler)
-{
-    QAction* a = menu->addAction(caption);
-    const QString plain = QString(caption).remove(QLatin1Char('&'));
-    if (!handler) handler = [this, plain] { notAvailable(plain); };
-    connect(a, &QAction::triggered, this, [this, handler] { RunGuarded(handler); });
-    return a;
-}
-
-void TFormGlowny::notAvailable(const QString& caption)
-{
-    TMD::MessageDlg(QStringLiteral("Funkcja \"") + caption +
-                        QStringLiteral("\" nie jest jeszcze dostępna w tej wersji programu."),
-                    mtInformation, mbOK);
-}
-
-QAction* TFormGlowny::MenuAction(const QString& path) const
-{
-    const QStringList parts = path.split(QLatin1Char('/'));
-    QList<QAction*> actions = MainMenu1->actions();
-    QAction* found = nullptr;
-    for (const QString& part : parts) {
-        found = nullptr;
-        for (QAction* a : actions)
-            if (a->text() == part) {
-                found = a;
-                break;
-            }
-        if (!found) return nullptr;
-        actions = found->menu() ? found->menu()->actions() : QList<QAction*>();
-    }
-    return found;
-}
-
-void TFormGlowny::buildMenus()
-{
-    auto guarded = [](int level, std::function<void()> f) {
-        return [level, f] {
-            if (!RightDenied(level)) f();
-        };
-    };
-
-    QMenu* plik = MainMenu1->addMenu(QStringLiteral("&Plik"));
-    QMenu* sql = plik->addMenu(QStringLiteral("Wczytaj i wykonaj plik SQL"));
-    addCommand(sql, QStringLiteral("Przez Razedu"));
-    addCommand(sql, QStringLiteral("Przez mysql"));
-    plik->addSeparator();
-    addCommand(plik, QStringLiteral("Pokaż logi programu"), guarded(1, [] {
-                   if (!FormLogiLista) FormLogiLista = new TFormLogiLista();
-                   FormLogiLista->exec();
-               }));
-    addCommand(plik, QStringLiteral("Pokaż korespondencje"));
-    plik->addSeparator();
-    addCommand(plik, QStringLiteral("Archiwizacja"));
-    addCommand(plik, QStringLiteral("Dearchiwizacja"));
-    plik->addSeparator();
-    addCommand(plik, QStringLiteral("Zakończ"), [this] { close(); });
-
-    QMenu* oper = MainMenu1->addMenu(QStringLiteral("&Operator"));
-    addCommand(oper, QStringLiteral("Zmień hasło"), [] {
-        static TFormOperatorZmienHaslo* form = nullptr;
-        if (!form) form = new TFormOperatorZmienHaslo();
-        form->exec();
-    });
-    addCommand(oper, QStringLiteral("Wyloguj"));
-    oper->addSeparator();
-    addCommand(oper, QStringLiteral("Lista operatorów"), guarded(1, [] {
-                   static TFormOperatorLista* form = nullptr;
-                   if (!form) form = new TFormOperatorLista();
-                   form->exec();
-               }));
-
-    QMenu* users = MainMenu1->addMenu(QStringLiteral("&Baza użytkowników"));
-    addCommand(users, QStringLiteral("Dodaj"));
-    addCommand(users, QStringLiteral("Edytuj"));
-    addCommand(users, QStringLiteral("Przeglądaj"), [this] { openUserCard(); });
-    addCommand(users, QStringLiteral("Usuń"));
-    addCommand(users, QStringLiteral("Zapisz jako duplikat"));
-    users->addSeparator();
-    addCommand(users, QStringLiteral("Dodaj wpłatę (KP)"));
-    addCommand(users, QStringLiteral("Wystaw fakturę"), [this] { issueInvoice(true); });
-    addCommand(users, QStringLiteral("Wystaw polecenie zapłaty"));
-    addCommand(users, QStringLiteral("Otwórz zlecenie serwisowe"));
-    addCommand(users, QStringLiteral("Pokaż stan terminarza"));
-    users->addSeparator();
-    QAction* szukaj = addCommand(users, QStringLiteral("Szukaj"), [this] {
-        PageControl1->setCurrentIndex(0);
-        Edit1->setFocus();
-    });
-    szukaj->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    users->addSeparator();
-    addCommand(users, QStringLiteral("Drukuj listę"));
-    addCommand(users, QStringLiteral("Drukuj listę wraz z urządzeniami"));
-    addCommand(users, QStringLiteral("Drukuj listę zalegających"));
-    addCommand(users, QStringLiteral("Drukuj listę zalegających - rozszerzona"));
-    addCommand(users, QStringLiteral("Drukuj listę blokowanych"));
-    users->addSeparator();
-    addCommand(users, QStringLiteral("Użytkownicy oczekujący"), [this] { SpeedButtonEx9->click(); });
-
-    QMenu* infra = MainMenu1->addMenu(QStringLiteral("B&aza infrastruktury"));
-    for (const char* c :
-         {"Dodaj", "Edytuj", "Usuń", "Szukaj", "Raport", "Drukuj listę", "Węzły i punkty elastycznosci"})
-        addCommand(infra, QString::fromUtf8(c));
-    infra->addSeparator();
-    // These three have no action of their own.
-    for (const char* c : {"Połącz z IP", "Połącz via Putty", "Pokaż wykres SmokePing"})
-        infra->addAction(QString::fromUtf8(c));
-
-    QMenu* listy = MainMenu1->addMenu(QStringLiteral("Listy"));
-    for (const char* c :
-         {"Faktury - lista", "Korekty - lista", "Polecenia zapłaty - lista", "Opłaty (KP) - lista",
-          "Umowy - lista", "Urządzenia - lista", "Zlecenia serwisowe - lista", "Noty odsetkowe - lista",
-          "Pobrane z KSeF - lista", "Opłaty vOVE - lista"})
-        addCommand(listy, QString::fromUtf8(c));
-
-    QMenu* tools = MainMenu1->addMenu(QStringLiteral("&Narzędzia"));
-    addCommand(tools, QStringLiteral("Statystyki"));
-    addCommand(tools, QStringLiteral("Automatyczne generowanie faktur"));
-    addCommand(tools, QStringLiteral("Automatyczne generowanie not odsetkowych"));
-    addCommand(tools, QStringLiteral("Płatności masowe"));
-    QMenu* bulk = tools->addMenu(QStringLiteral("Operacje masowe"));
-    for (const char* c :
-         {"Drukuj i wyślij dokumenty z wybranego okresu", "Drukuj książeczki opłat",
-          "Drukuj pismo do użytkowników", "Eksport do książki adresowej Envelo", "Edytuj bazę użytkowników",
-          "Formatowanie adresów MAC", "Usuń nieaktywne pozycje jednorazowe z szablonów użytkowników"})
-        addCommand(bulk, QString::fromUtf8(c));
-    QMenu* imp = bulk->addMenu(QStringLiteral("Zaimportuj z pliku pozycje do szablonu użytkowników"));
-    addCommand(imp, QStringLiteral("Z pliku RAW (Orlix4SQL)"));
-    addCommand(imp, QStringLiteral("Z pliku CSV (SGT SA - JAMBOX)"));
-    tools->addSeparator();
-    addCommand(tools, QStringLiteral("KSeF - Wysyłka wsadowa i pobieranie dok."));
-    addCommand(tools, QStringLiteral("vOVE"));
-    addCommand(tools, QStringLiteral("vOVE v5"));
-    addCommand(tools, QStringLiteral("Ewidencja sprzedaży"));
-    addCommand(tools, QStringLiteral("Kopia elektroniczna (EJ)"));
-    addCommand(tools, QStringLiteral("Raport SIIS / SIDUSIS"));
-    addCommand(tools, QStringLiteral("Wielopodmiotowość"));
-    tools->addSeparator();
-    addCommand(tools, QStringLiteral("Wyślij emaile"));
-    addCommand(tools, QStringLiteral("Wyślij SMSy"));
-    addCommand(tools, QStringLiteral("Wyślij SMS - dowolny adresat"));
-    tools->addSeparator();
-    QAction* odswiez = addCommand(tools, QStringLiteral("Odśwież bazy"), [this] { SpeedButtonEx1->click(); });
-    odswiez->setShortcut(QKeySequence(Qt::Key_F5));
-
-    QMenu* opcje = MainMenu1->addMenu(QStringLiteral("&Opcje"));
-    addCommand(opcje, QStringLiteral("Definicje i szablony"));
-    addCommand(opcje, QStringLiteral("Konfiguracja"));
-    QMenu* pomoc = opcje->addMenu(QStringLiteral("Funkcje pomocnicze"));
-    QMenu* tech = pomoc->addMenu(QStringLiteral("Techniczne"));
-    addCommand(tech, QStringLiteral("Optymalizuj tabele /mysql/proc"));
-    addCommand(tech, QStringLiteral("Odbuduj przy starcie widoki i wyzwalacze (triggery)"));
-    addCommand(tech, QStringLiteral("Zakończ transakcję"), [] {
-        if (GlobalSession()->InTransaction()) GlobalSession()->Rollback();
-    });
-    addCommand(tech, QStringLiteral("Odśwież okno główne"), [] {
-        if (!Data || !Data->QUserdb) return;
-        Data->QUserdb->Close();
-        Data->QUserdb->Open();
-    });
-    addCommand(tech, QStringLiteral("Import baz z Orlix3"));
-    addCommand(tech, QStringLiteral("Wyczyść tabelę PingInfra"));
-    addCommand(tech, QStringLiteral("Sprawdź indexowanie tabel w bazie"));
-    addCommand(tech, QStringLiteral("Aktywuj pokazywanie lokalizacji sieciowych"));
-    addCommand(tech, QStringLiteral("Wyczyść testowe dane KSeF"));
-    QMenu* bilans = pomoc->addMenu(QStringLiteral("Bilans otwarcia"));
-    addCommand(bilans, QStringLiteral("Eksport sald klientów do pliku"));
-    addCommand(bilans, QStringLiteral("Import sald klientów z pliku"));
-    addCommand(bilans, QStringLiteral("Zerowanie salda klientów"));
-    QMenu* zap = pomoc->addMenu(QStringLiteral("Zapytania SQL"));
-    addCommand(zap, QStringLiteral("Oznacz jako \"firma\" klientów z wpisanym NIP"));
-    addCommand(zap, QStringLiteral("Dodaj oznaczenie GTU \"EE\" na fakturach dla klientów detalicznych"));
-    pomoc->addSeparator();
-    for (const char* c :
-         {"Przelicz saldo bazy", "Przelicz rozksięgowanie wpłat", "Ustaw wyzwalacze", "Uruchom PingInfra",
-          "Sprawdź duplikaty numeracji dokumentów", "Przeglądaj historię własności adresu IP",
-          "Sprawdż poprawność numerów NIP", "Zamknięcie okresu dla dokumemtów"})
-        addCommand(pomoc, QString::fromUtf8(c));
-    addCommand(opcje, QStringLiteral("Baza TERYT / PA"));
-    QMenu* teryt = opcje->addMenu(QStringLiteral("TERYT"));
-    for (const char* c : {"Import/uaktualnienie tabel bazy TERYT", "Usunięcie tabel TERYT z bazy",
-                          "Import/uaktualnienie tabel bazy PA"})
-        addCommand(teryt, QString::fromUtf8(c));
-    teryt->addAction(QStringLiteral("Usunięcie tabel PA z bazy"));
-    QMenu* eksp = opcje->addMenu(QStringLiteral("Eksport dokumentów sprzedaży (biuro rachunkowe)"));
-    addCommand(eksp, QStringLiteral("Pliki wymiany danych"));
-    addCommand(eksp, QStringLiteral("Ewidencje i JPK"));
-    addCommand(opcje, QStringLiteral("Eksport/import bazy użytkowników z pliku"));
-    addCommand(opcje, QStringLiteral("Budowanie skryptów"));
-    opcje->addSeparator();
-    for (const char* c : {"Plik konfiguracyjny SmokePing", "Plik adresowy dla GoogleMaps",
-                          "Plik kontaktów dla GoogleContacts", "Plik z urządzeniami dla Cacti",
-                          "Uaktualnij listę domen hazardowych"})
-        addCommand(opcje, QString::fromUtf8(c));
-    opcje->addSeparator();
-    for (const char* c : {"INTRUX - wyślij konfigurację", "MikroTik - wyślij konfigurację",
-                          "MikroTik - wyślij pełną konfigurację", "Skrypty - wyślij konfigurację"})
-        addCommand(opcje, QString::fromUtf8(c));
-
-    QMenu* help = MainMenu1->addMenu(QStringLiteral("Po&moc"));
-    for (const char* c :
-         {"O programie", "Strona WWW - ORLIX", "Strona WWW - INTRUX", "Strona WWW - MikroTik", "FAQ", "Forum",
-          "Changelog", "Filmy instruktażowe na YT", "Sprawdź dostępność aktualizacji", "Wyślij diagnostykę"})
-        addCommand(help, QString::fromUtf8(c));
 }
 
 // ---------------------------------------------------------------- button columns
