@@ -330,11 +330,17 @@ void TData::RunStartupSequence(TFormLogo* splash)
 
 void TData::CheckTerytDatabase()
 {
+    // A failed check counts as no register. (The log line never fails: LogEvent
+    // swallows its own errors, so the "Nieudane" line has no way to arise here.)
     try {
         TerytAvailable = TerytTablesPresent();
+    } catch (const EProgramExit&) {
+        throw;
     } catch (const std::exception&) {
         TerytAvailable = false;
     }
+    LogEvent(TerytAvailable ? QStringLiteral("Podłączenie bazy TERYT/SIDUSIS - OK")
+                            : QStringLiteral("Podłączenie bazy TERYT/SIDUSIS - Błąd (brak danych w bazie)"));
 }
 
 QString ConnectionLostMessage(const QString& message)
@@ -349,8 +355,15 @@ void TData::ApplicationException(const std::exception& e)
 {
     if (const auto* db = dynamic_cast<const EDatabaseError*>(&e)) {
         if (IsConnectionLostError(*db)) {
+            // Timers and threads stop touching the dead session while the box is up; a
+            // second loss reported meanwhile only ends the program.
+            TFormGlowny::Closing = true;
+            static bool ending = false;
+            if (ending) return TerminateProgram(10);
+            ending = true;
             TMD::MessageDlg(ConnectionLostMessage(db->Message()), mtError, mbOK);
             TerminateProgram(10);
+            ending = false; // only a test's terminator comes back
             return;
         }
         return ApplicationException(db->Message());

@@ -3,9 +3,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMap>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QThread>
 
 #include <cstdio>
@@ -121,6 +126,58 @@ QList<ButtonDef> buttonsFor(TMD::Style style)
     return {ok};
 }
 
+// A box taller than the screen hides its buttons. A long text (a decorated
+// database error with its SQL and parameters) keeps its first lines as the
+// message; the rest goes into a scrollable area under it.
+constexpr int kMaxBoxLines = 20;
+constexpr int kHeadLines = 10;
+
+struct SplitText
+{
+    QString head;
+    QString detail;
+};
+
+SplitText splitLongText(const QString& text)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() <= kMaxBoxLines) return {text, QString()};
+    // The decorated error: the message up to its statement, the statement and parameters below.
+    int cut = kHeadLines;
+    for (int i = 1; i < kHeadLines; ++i)
+        if (lines[i].trimmed() == QLatin1String("TQuery.SQL:")) {
+            cut = i;
+            break;
+        }
+    while (cut > 1 && lines[cut - 1].trimmed().isEmpty())
+        --cut;
+    return {lines.mid(0, cut).join(QLatin1Char('\n')), lines.mid(cut).join(QLatin1Char('\n')).trimmed()};
+}
+
+void addDetailArea(QMessageBox& box, const QString& detail)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (!grid || !label) return;
+    int row, col, rowSpan, colSpan;
+    grid->getItemPosition(grid->indexOf(label), &row, &col, &rowSpan, &colSpan);
+    if (grid->itemAtPosition(row + 1, col)) return;
+
+    auto* area = new QPlainTextEdit(&box);
+    area->setObjectName(QStringLiteral("DetailText"));
+    area->setReadOnly(true);
+    area->setLineWrapMode(QPlainTextEdit::NoWrap);
+    area->setPlainText(detail);
+    QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    const QFontMetrics fm(area->font());
+    const int lines = int(detail.count(QLatin1Char('\n'))) + 1;
+    const int wanted = lines * fm.lineSpacing() + 2 * area->frameWidth() + 12;
+    area->setFixedHeight(qMin(wanted, avail.height() * 35 / 100));
+    area->setMinimumWidth(qMin(640, avail.width() - 120));
+    grid->addWidget(area, row + 1, col);
+}
+
 int showBox(const QString& msg, const QString& caption, unsigned char kind, TMD::Style style)
 {
     QWidget* owner = QApplication::activeWindow();
@@ -133,7 +190,8 @@ int showBox(const QString& msg, const QString& caption, unsigned char kind, TMD:
     box.setWindowTitle(caption);
     box.setIcon(iconFor(kind));
     box.setTextFormat(Qt::PlainText);
-    box.setText(withLineBreaks(msg));
+    const SplitText text = splitLongText(withLineBreaks(msg));
+    box.setText(text.head);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
@@ -147,6 +205,7 @@ int showBox(const QString& msg, const QString& caption, unsigned char kind, TMD:
     }
     // As on the original platform, the first button is the default one.
     box.setDefaultButton(defs.first().qt);
+    if (!text.detail.isEmpty()) addDetailArea(box, text.detail);
     box.exec();
     return results.value(box.clickedButton(), closeAnswer(style));
 }

@@ -1,5 +1,6 @@
 #include "core/FormEx.h"
 
+#include "core/DataModule.h"
 #include "core/DbError.h"
 #include "core/DialogPL.h"
 
@@ -76,9 +77,17 @@ bool messageOfCurrentException(QString& message)
     return true;
 }
 
-// Called from inside a catch block.
+// Called from inside a catch block. A lost connection is not a window's
+// error: the session is dead and every later save would fail, so it ends the
+// program the way the application's handler does.
 void reportCurrentException()
 {
+    try {
+        throw;
+    } catch (const EDatabaseError& e) {
+        if (IsConnectionLostError(e)) return TData::ApplicationException(e);
+    } catch (...) {
+    }
     QString message;
     if (messageOfCurrentException(message)) ReportWindowError(message);
 }

@@ -1,18 +1,23 @@
 #include "mainwindow/Glowny.h"
 
+#include "billing/SaldoBazy.h"
 #include "billing/VatRates.h"
 #include "core/ActivityLog.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
+#include "core/DialogPL.h"
 #include "core/Funkcje.h"
 #include "core/Funkcje2.h"
+#include "core/GripPanel.h"
 #include "core/MagazynBlob.h"
 #include "core/OperatorZmienHaslo.h"
 #include "core/Operatorzy.h"
+#include "core/Podmioty.h"
 #include "core/Query.h"
 #include "core/Session.h"
 #include "mainwindow/GlownyUserGrid.h"
+#include "mainwindow/User.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,6 +54,8 @@ namespace {
 
 const QString kSection = QStringLiteral("TFormGlowny");
 const QString kGrid1Section = QStringLiteral("TFormGlownyDBGrid1");
+// The subscriber columns shown on a first start: number to "Z(dni)", terminarz and speeds.
+const QString kDefaultColumnMask1 = QStringLiteral("1111111111001100000000000");
 
 // Waits processing window messages (timers and clicks go on meanwhile).
 void ProcessFor(int ms)
@@ -99,6 +106,34 @@ TFormGlowny::~TFormGlowny()
         };
     }
     if (Data && Data->UpdateStatusBar && FormGlowny == this) Data->UpdateStatusBar = nullptr;
+    if (m_connectedOthers) {
+        if (Data) Data->UserGroupsChanged = Data->InfraGroupsChanged = nullptr;
+        TFormUser::OrdersListCaptionChanged = nullptr;
+    }
+}
+
+void TFormGlowny::connectOtherWindows()
+{
+    // A group added, renamed or deleted in the dictionaries shows in the filter
+    // list at once, keeping the operator's checks.
+    if (Data) {
+        Data->UserGroupsChanged = [this] {
+            RunGuarded([this] {
+                SaveListViewChecks(GrupyUserListView);
+                WczytajSortowanieUser();
+            });
+        };
+        Data->InfraGroupsChanged = [this] {
+            RunGuarded([this] {
+                if (InfraGroupsReload) InfraGroupsReload();
+            });
+        };
+    }
+    // The card's last look at the orders recounts the order-list button.
+    TFormUser::OrdersListCaptionChanged = [this](const QString& caption) {
+        SpeedButtonEx29->setText(caption);
+    };
+    m_connectedOthers = true;
 }
 
 void TFormGlowny::formCreate()
@@ -133,6 +168,7 @@ void TFormGlowny::formCreate()
     connect(TimerBudujOkna, &QTimer::timeout, this, [this] { TimerBudujOkna->stop(); });
     connect(TimerOtworzTabele, &QTimer::timeout, this, [this] { TimerOtworzTabele->stop(); });
     connect(TimerPoStarcie, &QTimer::timeout, this, [this] { RunGuarded([this] { timerPoStarcie(); }); });
+    connect(TimerRefresh2, &QTimer::timeout, this, [this] { RunGuarded([this] { timerRefresh2(); }); });
     connect(TimerCron, &QTimer::timeout, this, [this] {
         if (TimerCron->interval() < 10000) TimerCron->setInterval(60000);
     });
@@ -181,14 +217,7 @@ void TFormGlowny::formShow()
     Closing = false;
     setWindowTitle(QStringLiteral("Orlix6 KSeF (") + ProgramVersion + QStringLiteral(") "));
 
-    // Export and archive folders; a separator is always appended.
-    ExportFolder =
-        ReadIniString(OperatorId, QStringLiteral("KatalogEksportow"), QString()) + QLatin1Char('/');
-    if (ExportFolder.size() < 2) ExportFolder = ProgramFolder() + QStringLiteral("orlix_eksporty/");
-    ArchiveFolder = ReadIniString(OperatorId, QStringLiteral("KatalogArch"), QString()) + QLatin1Char('/');
-    if (ArchiveFolder.size() < 2) ArchiveFolder = ProgramFolder() + QStringLiteral("orlix_archiwizacja/");
-    QDir().mkpath(ExportFolder);
-    QDir().mkpath(ArchiveFolder);
+    applyFolders();
 
     Label1->setVisible(false);
     const QStringList families = QFontDatabase::families();
@@ -208,10 +237,16 @@ void TFormGlowny::formShow()
         };
         Data->UpdateStatusBar = [this] { UpdateStatusBar(); };
     }
+    connectOtherWindows();
     SetVatRateTexts(QDate::currentDate());
 
     try {
         loadState();
+    } catch (const std::exception&) {
+    }
+    // The card's size, panels and device sort are the operator's too.
+    try {
+        if (FormUser) FormUser->LoadLayout();
     } catch (const std::exception&) {
     }
 
@@ -240,14 +275,71 @@ void TFormGlowny::formShow()
     if (q) attachGrid();
 }
 
+void TFormGlowny::applyFolders()
+{
+    // Export and archive folders; a separator is always appended.
+    ExportFolder =
+        ReadIniString(OperatorId, QStringLiteral("KatalogEksportow"), QString()) + QLatin1Char('/');
+    if (ExportFolder.size() < 2) ExportFolder = ProgramFolder() + QStringLiteral("orlix_eksporty/");
+    ArchiveFolder = ReadIniString(OperatorId, QStringLiteral("KatalogArch"), QString()) + QLatin1Char('/');
+    if (ArchiveFolder.size() < 2) ArchiveFolder = ProgramFolder() + QStringLiteral("orlix_archiwizacja/");
+    QDir().mkpath(ExportFolder);
+    QDir().mkpath(ArchiveFolder);
+}
+
+void TFormGlowny::ApplyWorkstationSettings()
+{
+    applyFolders();
+    // Balances and the grid follow settings that change what they count.
+    TSaldoBazy::Create(0);
+    if (Data && Data->QUserdb && Data->QUserdb->Active())
+        RefreshQuery(Data->QUserdb.get(), QStringLiteral("U_INDEX"));
+    // The status bar drops or shows its statistics by "StatystykiDolnegoPaska".
+    UpdateStatusBar();
+    if (Data) Data->CheckTerytDatabase();
+}
+
+void ApplyWorkstationSettings()
+{
+    if (FormGlowny) FormGlowny->ApplyWorkstationSettings();
+}
+
 void TFormGlowny::timerPoStarcie()
 {
     TimerPoStarcie->stop();
+    // Company 1 is made current afresh, whatever an earlier session left.
+    CurrentPodmiotId = 0;
+    SetCurrentPodmiot(1);
+    if (Data) Data->CheckTerytDatabase();
     // A login with the default password asks for a new one, once per login.
     if (DefaultPasswordInUse) {
         static TFormOperatorZmienHaslo* form = nullptr;
         if (!form) form = new TFormOperatorZmienHaslo();
         form->exec();
+    }
+    // A database restored without its indexes works, only slowly: the operator is told.
+    if (CountTableIndexes(QStringLiteral("Userdb")) < 9) {
+        const QString missing = QStringLiteral("W tabelach prawdopodobnie brakuje indexów!");
+        LogEvent(missing);
+        TMD::MessageDlg(missing + QStringLiteral("\r\nAplikacja może działać wolniej.\r\nNależy zdefiniować "
+                                                 "brakujące indexy."),
+                        mtWarning, mbOK);
+    }
+}
+
+void TFormGlowny::timerRefresh2()
+{
+    if (Closing || GlobalSession()->InTransaction() || !isActiveWindow() || !DBGrid1->isVisible() ||
+        !DBGrid1->isEnabled())
+        return;
+    // An operator deactivated or changed at another workstation is signed out or
+    // gets the new level here; a failure stops the timer rather than repeating.
+    try {
+        RecheckOperator();
+        UpdateStatusBar();
+    } catch (...) {
+        TimerRefresh2->stop();
+        throw;
     }
 }
 
@@ -281,6 +373,7 @@ void TFormGlowny::formClose()
         if (q && q->Active() && LoginSucceeded) {
             saveState();
             SaveGridLayout(this, DBGrid1);
+            if (FormUser) FormUser->SaveLayout();
         }
         LogEvent(QStringLiteral("Wylogowanie z systemu operatora ") + OperatorLogin + QStringLiteral(" (ID") +
                  QString::number(OperatorId) + QStringLiteral(")"));
@@ -383,8 +476,12 @@ void TFormGlowny::loadState()
     if (ReadIniString(OperatorId, QStringLiteral("ResetSiatek"), QString()) == HostId &&
         ResetMainGridLayouts())
         WriteIniString(OperatorId, QStringLiteral("ResetSiatek"), QString());
-    const QString mask = ReadIniString(OperatorId, QStringLiteral("KolumnyGrid1"), QString());
-    m_loadLayout = mask.size() == int(UserGridColumns().size());
+    m_columnMask1 = ReadIniString(OperatorId, QStringLiteral("KolumnyGrid1"), kDefaultColumnMask1);
+    m_loadLayout = m_columnMask1.size() == int(UserGridColumns().size());
+    const TDbIni ws(HostId, OperatorId);
+    for (TGripPanel* panel : gripPanels())
+        panel->SetSize(
+            ws.ReadInteger(kSection + panel->objectName(), QStringLiteral("Wysokosc"), panel->Size()));
 
     TDbIni op(QStringLiteral("app"), OperatorId);
     for (int n = 1; n <= 4; ++n)
@@ -425,6 +522,31 @@ void TFormGlowny::loadState()
                ComboBox3->count() - 1));
 }
 
+QList<TGripPanel*> TFormGlowny::gripPanels() const
+{
+    // The device-grid panel and the button panel, where the window has them.
+    QList<TGripPanel*> out;
+    for (const char* name : {"GripPanel1", "GripPanel3"})
+        if (auto* panel = findChild<TGripPanel*>(QLatin1String(name))) out << panel;
+    return out;
+}
+
+QString ColumnMask(const QTableView* grid)
+{
+    QString mask;
+    const QHeaderView* h = grid->horizontalHeader();
+    for (int i = 0; i < h->count(); ++i)
+        mask += h->isSectionHidden(i) ? QLatin1Char('0') : QLatin1Char('1');
+    return mask;
+}
+
+void ApplyColumnMask(QTableView* grid, const QString& mask)
+{
+    QHeaderView* h = grid->horizontalHeader();
+    for (int i = 0; i < h->count(); ++i)
+        h->setSectionHidden(i, mask.mid(i, 1) != QLatin1String("1"));
+}
+
 void TFormGlowny::saveState()
 {
     TDedicatedSession* s = GlobalSession();
@@ -439,10 +561,11 @@ void TFormGlowny::saveState()
     }
     ws.WriteInteger(kSection + QStringLiteral("GripPanel2"), QStringLiteral("Szerokosc"),
                     GripPanel2->width());
-    QString mask;
-    for (int i = 0; i < DBGrid1->horizontalHeader()->count(); ++i)
-        mask += DBGrid1->horizontalHeader()->isSectionHidden(i) ? QLatin1Char('0') : QLatin1Char('1');
-    WriteIniString(OperatorId, QStringLiteral("KolumnyGrid1"), mask);
+    for (TGripPanel* panel : gripPanels())
+        ws.WriteInteger(kSection + panel->objectName(), QStringLiteral("Wysokosc"), panel->Size());
+    WriteIniString(OperatorId, QStringLiteral("KolumnyGrid1"), ColumnMask(DBGrid1));
+    if (auto* grid2 = findChild<QTableView*>(QStringLiteral("DBGrid2")); grid2 && grid2->model())
+        WriteIniString(OperatorId, QStringLiteral("KolumnyGrid2"), ColumnMask(grid2));
     TDbIni op(QStringLiteral("app"), OperatorId);
     op.WriteInteger(kGrid1Section, QStringLiteral("Rekord"), CurrentUserIndex());
     for (int n = 1; n <= 4; ++n)

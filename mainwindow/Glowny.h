@@ -5,6 +5,7 @@
 #include "core/FormEx.h"
 #include "mainwindow/GlownyUserQuery.h"
 
+#include <QList>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -28,6 +29,7 @@ class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QWidget;
+class TGripPanel;
 class TQuery;
 class TUserGridDelegate;
 class TUserGridModel;
@@ -48,6 +50,9 @@ public:
 
     // Replaces the subscriber card for "Przeglądaj" when set (tests).
     static std::function<void(int)> OpenUserCard;
+    // The automatic invoicing window behind "Generowanie faktur", set by its
+    // unit; while unset the command says it is not available yet.
+    static std::function<void()> OpenInvoicingRun;
 
     // ---- the subscriber grid
     // Rebuilds QUserdb's statement from the filter controls (its BeforeOpen).
@@ -68,6 +73,8 @@ public:
 
     void UpdateStatusBar();
     void UpdateButtonCounters();
+    // Puts the operator's display and folder settings into effect (after the settings are saved).
+    void ApplyWorkstationSettings();
 
     // Deletes Folder/*.Extension; an empty extension: files without one.
     static void DeleteFilesByExtension(const QString& folder, const QString& extension);
@@ -100,9 +107,15 @@ public:
     QPushButton* SpeedButtonEx21 = nullptr; // "Wystaw fakturę"
     QPushButton* SpeedButtonEx9 = nullptr;  // "Poczekalnia"
     QPushButton* SpeedButtonEx29 = nullptr; // "Lista zleceń"
+    QPushButton* SpeedButtonEx20 = nullptr; // "Generowanie faktur"
+    QPushButton* SpeedButtonEx23 = nullptr; // "Wystaw PZ"
+    QWidget* ThemedPanel20 = nullptr;       // double click: the timing log
     QTimer *TimerBudujOkna = nullptr, *TimerOtworzTabele = nullptr, *TimerPoStarcie = nullptr,
            *TimerRefresh = nullptr, *TimerRefresh2 = nullptr, *TimerCron = nullptr,
            *TimerAktualizacja = nullptr, *TimerSzukajUser = nullptr;
+
+    // Reloads the device tab's group list after a device group changed (set by that tab).
+    std::function<void()> InfraGroupsReload;
 
     // The action of a menu item by its path of captions ("&Plik/Zakończ"); tests use it.
     QAction* MenuAction(const QString& path) const;
@@ -124,9 +137,11 @@ private:
     void connectUserTab();
 
     void formCreate();
+    void connectOtherWindows();
     void formShow();
     void formClose();
     void loadState();
+    void applyFolders();
     void saveState();
     void attachGrid();
     void detachGrid();
@@ -147,6 +162,14 @@ private:
     void openUserCard();
     void issueInvoice(bool fromMenu);
     void timerPoStarcie();
+    void timerRefresh2();
+
+    // The window's own commands.
+    QWidget* buildThemedPanel20(QWidget* parent);
+    void ThemedPanel20DblClick();
+    void SpeedButtonEx20Click();
+    void SpeedButtonEx23Click();
+    void Uaktualnij();
 
     // A command whose window comes with later work.
     void notAvailable(const QString& caption);
@@ -160,9 +183,21 @@ private:
     QButtonGroup* m_radioGroup1 = nullptr;
     QSplitter* m_userSplitter = nullptr;
     QByteArray m_headerState;
+    QList<TGripPanel*> gripPanels() const;
+    QString m_columnMask1; // "KolumnyGrid1": '1' per shown subscriber column
     bool m_closed = false;
+    bool m_connectedOthers = false;
     bool m_loadLayout = false; // the stored column layout fits the grid
     bool m_restoring = false;  // controls are being set from the stored state
 };
 
 extern TFormGlowny* FormGlowny;
+
+// The main window's ApplyWorkstationSettings, when the window exists: what the
+// settings dialog runs after saving.
+void ApplyWorkstationSettings();
+
+// A grid's column visibility as stored in "KolumnyGrid1"/"KolumnyGrid2": one
+// character per column, '1' shown, '0' hidden; a missing character hides.
+QString ColumnMask(const QTableView* grid);
+void ApplyColumnMask(QTableView* grid, const QString& mask);

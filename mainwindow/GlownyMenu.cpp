@@ -137,7 +137,8 @@ void TFormGlowny::buildMenus()
 
     QMenu* tools = MainMenu1->addMenu(QStringLiteral("&Narzędzia"));
     addCommand(tools, QStringLiteral("Statystyki"));
-    addCommand(tools, QStringLiteral("Automatyczne generowanie faktur"));
+    addCommand(tools, QStringLiteral("Automatyczne generowanie faktur"),
+               [this] { SpeedButtonEx20->click(); });
     addCommand(tools, QStringLiteral("Automatyczne generowanie not odsetkowych"));
     addCommand(tools, QStringLiteral("Płatności masowe"));
     QMenu* bulk = tools->addMenu(QStringLiteral("Operacje masowe"));
@@ -211,9 +212,9 @@ void TFormGlowny::buildMenus()
     addCommand(opcje, QStringLiteral("Budowanie skryptów"));
     opcje->addSeparator();
     for (const char* c : {"Plik konfiguracyjny SmokePing", "Plik adresowy dla GoogleMaps",
-                          "Plik kontaktów dla GoogleContacts", "Plik z urządzeniami dla Cacti",
-                          "Uaktualnij listę domen hazardowych"})
+                          "Plik kontaktów dla GoogleContacts", "Plik z urządzeniami dla Cacti"})
         addCommand(opcje, QString::fromUtf8(c));
+    addCommand(opcje, QStringLiteral("Uaktualnij listę domen hazardowych"), [this] { Uaktualnij(); });
     opcje->addSeparator();
     for (const char* c : {"INTRUX - wyślij konfigurację", "MikroTik - wyślij konfigurację",
                           "MikroTik - wyślij pełną konfigurację", "Skrypty - wyślij konfigurację"})

@@ -162,7 +162,10 @@ QWidget* TFormGlowny::buildSidePanel()
     l2->setContentsMargins(0, 0, 0, 0);
     l2->setSpacing(3);
     l2->addWidget(Heading(QStringLiteral("Narzędzia"), panel11));
-    for (const char* c : {"Generowanie faktur", "Wydruk faktur", "KSeF", "Płatności masowe", "Archiwizacja"})
+    SpeedButtonEx20 = sideButton(QStringLiteral("Generowanie faktur"), [this] { SpeedButtonEx20Click(); });
+    SpeedButtonEx20->setObjectName(QStringLiteral("SpeedButtonEx20"));
+    l2->addWidget(SpeedButtonEx20);
+    for (const char* c : {"Wydruk faktur", "KSeF", "Płatności masowe", "Archiwizacja"})
         l2->addWidget(sideButton(QString::fromUtf8(c)));
     l2->addSpacing(6);
     for (const char* c : {"Definicje i szablony", "Konfiguracja"})
@@ -176,6 +179,7 @@ QWidget* TFormGlowny::buildSidePanel()
     l2->addWidget(Label3);
     l->addWidget(panel11);
     l->addStretch(1);
+    l->addWidget(buildThemedPanel20(side));
     return side;
 }
 
@@ -205,7 +209,10 @@ QWidget* TFormGlowny::buildUserTab()
     SpeedButtonEx21 = sideButton(QStringLiteral("Wystaw fakturę"), [this] { issueInvoice(false); });
     SpeedButtonEx21->setObjectName(QStringLiteral("SpeedButtonEx21"));
     bl->addWidget(SpeedButtonEx21);
-    for (const char* c : {"Wystaw PZ", "Dodaj umowę", "Otwórz zlecenie", "Drukuj"})
+    SpeedButtonEx23 = sideButton(QStringLiteral("Wystaw PZ"), [this] { SpeedButtonEx23Click(); });
+    SpeedButtonEx23->setObjectName(QStringLiteral("SpeedButtonEx23"));
+    bl->addWidget(SpeedButtonEx23);
+    for (const char* c : {"Dodaj umowę", "Otwórz zlecenie", "Drukuj"})
         bl->addWidget(sideButton(QString::fromUtf8(c)));
     bl->addStretch(1);
     for (QPushButton* b : buttons->findChildren<QPushButton*>())

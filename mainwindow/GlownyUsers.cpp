@@ -146,6 +146,7 @@ void TFormGlowny::attachGrid()
         } catch (const std::exception&) {
         }
     }
+    if (fresh && !m_columnMask1.isEmpty()) ApplyColumnMask(DBGrid1, m_columnMask1);
     const int filterWidth =
         TDbIni(HostId, OperatorId)
             .ReadInteger(QStringLiteral("TFormGlownyGripPanel2"), QStringLiteral("Szerokosc"), 0);

@@ -57,6 +57,8 @@ QString cardMoneyText(Amount4 a)
 TDbText::TDbText(const QString& field, QWidget* parent) : QLabel(parent), m_field(field)
 {
     setProperty("dataField", field);
+    // Whatever a subscriber's field holds is shown as typed, never as markup.
+    setTextFormat(Qt::PlainText);
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
     setAutoFillBackground(true);

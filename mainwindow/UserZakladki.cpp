@@ -341,6 +341,7 @@ TUserCardPages BuildUserCardPages(QWidget* parent)
         g->setVerticalSpacing(2);
         for (int i = 0; i < 7; ++i) {
             p.ZmiennaOpis[i] = new QLabel(QStringLiteral("Opis zmiennej %1").arg(i + 1), vars);
+            p.ZmiennaOpis[i]->setTextFormat(Qt::PlainText); // the description is a stored setting
             p.Zmienna[i] = new TDbText(QStringLiteral("U_ZMIENNATXT%1").arg(i + 1), vars);
             g->addWidget(p.ZmiennaOpis[i], i * 2, 0);
             g->addWidget(p.Zmienna[i], i * 2 + 1, 0);

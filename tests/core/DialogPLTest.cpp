@@ -6,12 +6,18 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -320,3 +326,88 @@ TEST_F(MessageDlgTest, BoxIsOwnedByTheActiveWindowAndRemembersIt)
 }
 
 } // namespace
+
+namespace {
+
+// Shows a decorated database error with 200 parameter lines, answers it with
+// OK and ends the process: 0 when the box, its OK button and the message fit
+// the screen and the details scroll, 1 otherwise (the reason on stderr).
+[[noreturn]] void showLongErrorAndExit()
+{
+    QString msg = QStringLiteral("Error in \"Główna.RefreshQuery\":\r\n    Error type: EDBEngineError\r\n"
+                                 "    Error message:\r\n\r\nLost connection to server during query\r\n\r\n"
+                                 "    TQuery.SQL:\r\n\r\nselect * from Userdb where U_INDEX in (:p1)\r\n\r\n"
+                                 "    SQL Params: \r\n");
+    for (int i = 1; i <= 200; ++i)
+        msg += QStringLiteral("\r\n:p%1 [ftString] = \"wartość %1\"").arg(i);
+
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    QRect boxRect, okRect;
+    QString head;
+    int detailRange = -1;
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            if (waited.elapsed() > 10000) poll.stop();
+            return;
+        }
+        poll.stop();
+        boxRect = box->frameGeometry();
+        QAbstractButton* ok = box->buttons().value(0);
+        if (ok) okRect = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+        head = box->text();
+        if (auto* detail = box->findChild<QPlainTextEdit*>(QStringLiteral("DetailText")))
+            detailRange = detail->verticalScrollBar()->maximum();
+        if (ok)
+            ok->click();
+        else
+            box->done(-1);
+    });
+    poll.start(10);
+    const int answer = TMD::MessageDlg(msg, mtError, mbOK);
+    const struct
+    {
+        bool ok;
+        const char* what;
+    } checks[] = {{avail.size() == QSize(800, 600), "the screen is not 800x600"},
+                  {answer == mrOk, "OK was not the answer"},
+                  {avail.contains(boxRect), "the box runs off the screen"},
+                  {avail.contains(okRect), "the OK button is off the screen"},
+                  {head.contains(QStringLiteral("Lost connection to server during query")), "no message"},
+                  {!head.contains(QStringLiteral(":p200")), "the details are in the message"},
+                  {detailRange > 0, "the details do not scroll"}};
+    bool all = true;
+    for (const auto& c : checks)
+        if (!c.ok) {
+            std::fprintf(stderr, "%s\n", c.what);
+            all = false;
+        }
+    std::fprintf(stderr, "%s\n", all ? "the box fits" : "the box does not fit");
+    std::fflush(stderr);
+    std::_Exit(all ? 0 : 1);
+}
+
+} // namespace
+
+// A decorated database error with a long statement and many parameters keeps
+// its message readable and the OK button on an 800x600 screen: the details
+// scroll. The child process gets such a screen from the offscreen platform.
+TEST_F(MessageDlgTest, LongDetailFitsTheScreenAndKeepsOkReachable)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString config = dir.filePath(QStringLiteral("screen.json"));
+    QFile f(config);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"screens": [{"name": "S", "x": 0, "y": 0, "width": 800, "height": 600,
+                "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    f.close();
+    const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toUtf8());
+    EXPECT_EXIT(showLongErrorAndExit(), ::testing::ExitedWithCode(0), "the box fits");
+    qputenv("QT_QPA_PLATFORM", saved);
+}

@@ -14,23 +14,7 @@
 namespace {
 
 // A second connection to the test's database, as another workstation has.
-struct OtherWorkstation
-{
-    explicit OtherWorkstation(const QString& database)
-        : db(QStringLiteral("other"), TestServerParams(database))
-    {
-        db.Open();
-        TDatabase::Register(&db);
-        session.reset(TDedicatedSession::CreateOnDatabase(QStringLiteral("other")));
-    }
-    ~OtherWorkstation()
-    {
-        session.reset();
-        TDatabase::Unregister(&db);
-    }
-    TDatabase db;
-    std::unique_ptr<TDedicatedSession> session;
-};
+using OtherWorkstation = SecondConnection;
 
 void setSession(int id, const QString& login, int level)
 {

@@ -234,15 +234,7 @@ TEST_F(StartupTest, LostConnectionEndsWithCode10)
     int code = -1;
     SetProgramTerminator([&](int c) { code = c; });
     // Killed from outside, as an administrator would.
-    const unsigned long id = GlobalSession()->Database()->ServerThreadId();
-    {
-        TDatabase killer(QStringLiteral("killer"), TestServerParams());
-        killer.Open();
-        TDatabase::Register(&killer);
-        std::unique_ptr<TDedicatedSession> k(TDedicatedSession::CreateOnDatabase(QStringLiteral("killer")));
-        k->ExecQuery(QStringLiteral("KILL CONNECTION :p1"), {qint64(id)});
-        TDatabase::Unregister(&killer);
-    }
+    KillServerSession(GlobalSession()->Database()->ServerThreadId());
     try {
         GlobalSession()->GetQueryValueAsInteger(QStringLiteral("select 1"));
         FAIL() << "the killed connection still answered";

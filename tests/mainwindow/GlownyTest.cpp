@@ -3,13 +3,17 @@
 #include "mainwindow/Glowny.h"
 
 #include "billing/FvWystaw.h"
+#include "billing/SaldoBazy.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DialogPL.h"
 #include "core/Funkcje2.h"
 #include "core/Operatorzy.h"
+#include "core/Podmioty.h"
+#include "core/ProgramExit.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "mainwindow/User.h"
 #include "platform/NetworkAdapter.h"
 #include "tests/support/TestDb.h"
 
@@ -35,6 +39,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -394,4 +400,204 @@ TEST_F(GlownyTest, Screenshot)
     QTest::qWait(50);
     const QString dir = TestOutputDir(QStringLiteral("mainwindow"));
     EXPECT_TRUE(f.grab().save(dir + QStringLiteral("/glowny.png")));
+}
+
+// A window's own handler that meets a lost connection ends the program with
+// code 10 after the critical box, as an error no code caught does; the program
+// must not go on with a dead session. Run in a child process: it really ends.
+TEST_F(GlownyTest, LostConnectionInAButtonHandlerEndsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TFormGlowny& f = form();
+    auto killThenRefresh = [&f] {
+        // The box's text goes to the error stream, where the parent reads it.
+        TMD::SetTestHook([](const TMD::Shown& s) {
+            std::fprintf(stderr, "BOX[%s]\n", s.text.toUtf8().constData());
+            return mrOk;
+        });
+        SetProgramTerminator(nullptr);
+        KillServerSession(GlobalSession()->Database()->ServerThreadId());
+        QTest::mouseClick(f.SpeedButtonEx1, Qt::LeftButton);
+        std::fprintf(stderr, "the program went on\n");
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(killThenRefresh(), ::testing::ExitedWithCode(10),
+                "BOX\\[      BŁĄD KRYTYCZNY!.*Utracono połączenie z bazą danych z powodu poniższego błędu:.*"
+                "Aplikacja zostanie teraz zamknięta, niezapisane zmiany zostaną utracone\\.");
+}
+
+// The second refresh timer re-reads the signed-in operator: a level lowered at
+// another workstation takes effect, a deactivation signs the operator out.
+TEST_F(GlownyTest, SecondRefreshTimerRechecksTheOperator)
+{
+    TFormGlowny& f = form();
+    f.activateWindow();
+    QTest::qWait(20);
+    ASSERT_TRUE(f.isActiveWindow());
+    std::vector<int> codes;
+    SetProgramTerminator([&codes](int code) { codes.push_back(code); });
+    SecondConnection other(DatabaseName());
+    other.session->ExecQuery(QStringLiteral("update Operator set OP_POZIOMUPRAWNIEN=4 where OP_INDEX=1"));
+    f.TimerRefresh2->setInterval(10);
+    QTest::qWait(100);
+    EXPECT_TRUE(codes.empty());
+    EXPECT_EQ(OperatorRightsLevel, 4);
+    EXPECT_EQ(f.StatusPanels[2]->text(), QStringLiteral("admin (4)"));
+
+    other.session->ExecQuery(QStringLiteral("update Operator set OP_AKTYWNY='N' where OP_INDEX=1"));
+    QTest::qWait(100);
+    f.TimerRefresh2->stop();
+    SetProgramTerminator(nullptr);
+    ASSERT_FALSE(codes.empty());
+    EXPECT_EQ(codes.front(), 11);
+}
+
+// The window's own commands check the rights first; only an operator who may
+// use them hears that their window is not there yet.
+TEST_F(GlownyTest, OwnCommandsCheckRightsBeforeAnythingElse)
+{
+    TFormGlowny& f = form();
+    const QString notYet = QStringLiteral("Funkcja \"%1\" nie jest jeszcze dostępna w tej wersji programu.");
+    struct Case
+    {
+        const char* rule;
+        QPushButton* button;
+        int level;
+        QString shown;
+    } cases[] = {
+        {"PZ refused below level 3", f.SpeedButtonEx23, 4, RightDeniedMessage(3)},
+        {"PZ allowed at level 3", f.SpeedButtonEx23, 3, notYet.arg(QStringLiteral("Wystaw PZ"))},
+        {"invoicing refused below level 1", f.SpeedButtonEx20, 2, RightDeniedMessage(1)},
+        {"invoicing allowed at level 1", f.SpeedButtonEx20, 1,
+         notYet.arg(QStringLiteral("Generowanie faktur"))},
+    };
+    for (const Case& c : cases) {
+        TMD::ClearRecorded();
+        OperatorRightsLevel = c.level;
+        QTest::mouseClick(c.button, Qt::LeftButton);
+        ASSERT_EQ(TMD::Recorded().size(), 1) << c.rule;
+        EXPECT_EQ(TMD::Recorded()[0].text, c.shown) << c.rule;
+    }
+
+    // Once the invoicing run is there, the button opens it and re-reads the grid;
+    // the menu command presses the same button.
+    int opened = 0;
+    TFormGlowny::OpenInvoicingRun = [&opened] { ++opened; };
+    TMD::ClearRecorded();
+    OperatorRightsLevel = 1;
+    f.MenuAction(QStringLiteral("&Narzędzia/Automatyczne generowanie faktur"))->trigger();
+    TFormGlowny::OpenInvoicingRun = nullptr;
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(TMD::Recorded().isEmpty());
+}
+
+TEST_F(GlownyTest, GamblingDomainsAskFirst)
+{
+    TFormGlowny& f = form();
+    QAction* a = f.MenuAction(QStringLiteral("&Opcje/Uaktualnij listę domen hazardowych"));
+    ASSERT_NE(a, nullptr);
+    const QString question =
+        QStringLiteral("Czy chcesz pobrać aktualną listę domen blokowanych na podstawie Ustawy Hazardowej?");
+    TMD::SetTestHook([](const TMD::Shown&) { return mrNo; });
+    a->trigger();
+    ASSERT_EQ(TMD::Recorded().size(), 1);
+    EXPECT_EQ(TMD::Recorded()[0].text, question);
+    EXPECT_EQ(TMD::Recorded()[0].kind, mtConfirmation);
+
+    TMD::ClearRecorded();
+    TMD::SetTestHook([](const TMD::Shown&) { return mrYes; });
+    a->trigger();
+    ASSERT_EQ(TMD::Recorded().size(), 2);
+    EXPECT_EQ(TMD::Recorded()[0].text, question);
+}
+
+TEST_F(GlownyTest, VersionPanelDoubleClickOpensTheTimingLog)
+{
+    TFormGlowny& f = form();
+    ASSERT_NE(f.ThemedPanel20, nullptr);
+    QString opened;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&opened] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            opened = QString::fromLatin1(w->metaObject()->className());
+            w->close();
+        }
+    });
+    poll.start(20);
+    QTest::mouseDClick(f.ThemedPanel20, Qt::LeftButton);
+    poll.stop();
+    EXPECT_EQ(opened, QStringLiteral("TFormLogTemp"));
+}
+
+// A group added in the dictionaries shows in the filter list at once and the
+// operator's checks stay; the card's last look renames the order-list button.
+TEST_F(GlownyTest, GroupEditsAndTheCardUpdateTheMainWindow)
+{
+    TFormGlowny& f = form();
+    ASSERT_EQ(f.GrupyUserListView->topLevelItemCount(), 2);
+    f.GrupyUserListView->topLevelItem(0)->setCheckState(0, Qt::Checked); // "Bloki"
+    TQuery* g = Data->QGrupy.get();
+    g->RequestLive = true;
+    g->Open();
+    g->Append();
+    g->FieldByName(QStringLiteral("GR_NAZWA"))->SetAsString(QStringLiteral("Altany"));
+    g->Post();
+    QStringList names;
+    QStringList checked;
+    for (int i = 0; i < f.GrupyUserListView->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = f.GrupyUserListView->topLevelItem(i);
+        names << item->text(0);
+        if (item->checkState(0) == Qt::Checked) checked << item->text(0);
+    }
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("Altany"), QStringLiteral("Bloki"), QStringLiteral("Domy")}));
+    EXPECT_EQ(checked, QStringList{QStringLiteral("Bloki")});
+
+    ASSERT_TRUE(TFormUser::OrdersListCaptionChanged);
+    TFormUser::OrdersListCaptionChanged(QStringLiteral("Lista zleceń (3)"));
+    EXPECT_EQ(f.SpeedButtonEx29->text(), QStringLiteral("Lista zleceń (3)"));
+}
+
+// The steps after the show: company 1 is made current afresh, the address
+// register is checked with its log line, and a subscriber table that lost its
+// indexes is reported.
+TEST_F(GlownyTest, PostStartStepsCheckCompanyRegisterAndIndexes)
+{
+    auto q = S()->OpenQuery(
+        QStringLiteral("select distinct INDEX_NAME from information_schema.STATISTICS where "
+                       "TABLE_SCHEMA=database() and TABLE_NAME='Userdb' and INDEX_NAME<>'PRIMARY'"));
+    QStringList indexes;
+    for (q->First(); !q->Eof(); q->Next())
+        indexes << q->Fields(0)->AsString();
+    for (const QString& index : indexes)
+        S()->ExecQuery(QStringLiteral("alter table Userdb drop index `%1`").arg(index));
+    CurrentPodmiotId = 0;
+
+    form();
+    QTest::qWait(150);
+    EXPECT_EQ(CurrentPodmiotId, 1);
+    const auto logged = [this](const QString& text) {
+        return S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from Log where LOG_OPIS like :p1"),
+                                           {QStringLiteral("%") + text + QStringLiteral("%")});
+    };
+    EXPECT_EQ(logged(QStringLiteral("Podłączenie bazy TERYT/SIDUSIS - ")), 1);
+    EXPECT_EQ(logged(QStringLiteral("W tabelach prawdopodobnie brakuje indexów!")), 1);
+    QStringList warnings;
+    for (const TMD::Shown& s : TMD::Recorded())
+        if (s.kind == mtWarning) warnings << s.text;
+    EXPECT_EQ(warnings,
+              QStringList{QStringLiteral("W tabelach prawdopodobnie brakuje indexów!\r\nAplikacja może "
+                                         "działać wolniej.\r\nNależy zdefiniować brakujące indexy.")});
+}
+
+// Saved settings take effect at once: a new export folder is used and made.
+TEST_F(GlownyTest, WorkstationSettingsTakeEffectAtOnce)
+{
+    form();
+    const QString folder = m_dir.path() + QStringLiteral("/eksport");
+    WriteIniString(OperatorId, QStringLiteral("KatalogEksportow"), folder);
+    ApplyWorkstationSettings();
+    EXPECT_TRUE(TSaldoBazy::WaitAll(20000));
+    EXPECT_EQ(ExportFolder, folder + QLatin1Char('/'));
+    EXPECT_TRUE(QDir(folder).exists());
 }

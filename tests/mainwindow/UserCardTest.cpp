@@ -646,3 +646,25 @@ TEST_F(UserCardTest, CardLaysOutWithoutOverlapsAndLeavesScreenshots)
     QApplication::processEvents();
     EXPECT_TRUE(m_card->grab().save(dir + QStringLiteral("/karta_umowy.png")));
 }
+
+// A subscriber's field that holds markup is shown as typed: the card never
+// renders database text as rich text (links included).
+TEST_F(UserCardTest, DatabaseTextsAreShownAsPlainText)
+{
+    const int id = addUser({{"U_NRKLIENTA", 1004},
+                            {"U_NAZWISKO", "<b>x</b>"},
+                            {"U_EMAIL", "<a href=\"http://evil\">kliknij</a>"},
+                            {"U_ZMIENNATXT1", "<img src=\"http://evil/x.png\">"}});
+    showCard(id);
+    TDbText* name = m_card->DanePodstawowe->Text(QStringLiteral("U_NAZWISKO"));
+    EXPECT_EQ(name->text(), QStringLiteral("<b>x</b>"));
+    // Rendered as rich text the label would be one narrow bold "x".
+    EXPECT_GE(name->sizeHint().width(), name->fontMetrics().horizontalAdvance(QStringLiteral("<b>x</b>")));
+    QList<QLabel*> labels;
+    for (TDbText* t : m_card->findChildren<TDbText*>())
+        labels << t;
+    for (QLabel* l : m_card->Pages.ZmiennaOpis)
+        labels << l;
+    for (QLabel* l : labels)
+        EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->objectName().toStdString();
+}

@@ -175,3 +175,23 @@ void RestoreOdbcIni(const QByteArray& saved)
     else
         qputenv("ODBCINI", saved);
 }
+
+SecondConnection::SecondConnection(const QString& database, const QString& alias)
+    : db(alias, TestServerParams(database))
+{
+    db.Open();
+    TDatabase::Register(&db);
+    session.reset(TDedicatedSession::CreateOnDatabase(alias));
+}
+
+SecondConnection::~SecondConnection()
+{
+    session.reset();
+    TDatabase::Unregister(&db);
+}
+
+void KillServerSession(unsigned long threadId)
+{
+    SecondConnection killer(QString(), QStringLiteral("killer"));
+    killer.session->ExecQuery(QStringLiteral("KILL CONNECTION :p1"), {qint64(threadId)});
+}

@@ -44,3 +44,16 @@ QString TestOutputDir(const QString& sub);
 bool PointTestDataSource(const QString& database, std::unique_ptr<QTemporaryDir>& dir, QByteArray& saved);
 // Puts ODBCINI back as PointTestDataSource found it.
 void RestoreOdbcIni(const QByteArray& saved);
+
+// A second connection to a test database: another workstation's session.
+struct SecondConnection
+{
+    explicit SecondConnection(const QString& database = QString(),
+                              const QString& alias = QStringLiteral("other"));
+    ~SecondConnection();
+    TDatabase db;
+    std::unique_ptr<TDedicatedSession> session;
+};
+
+// Kills a server session from a second connection, as an administrator would.
+void KillServerSession(unsigned long threadId);
