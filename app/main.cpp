@@ -3,11 +3,13 @@
 #include "core/DbError.h"
 #include "core/DialogPL.h"
 #include "core/ProgramExit.h"
+#include "mainwindow/InstallHooks.h"
 #include "mainwindow/ProgramStart.h"
 
 int main(int argc, char* argv[])
 {
     TOrlixApplication app(argc, argv);
+    InstallProgramHooks();
     SetProgramFormats();
     try {
         return RunMainProgram();

@@ -1,27 +1,26 @@
 #include "core/DataModule.h"
 
-#include "billing/SaldoBazy.h"
+#include "core/ActivityLog.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
-#include "core/FormLogo.h"
-#include "core/ActivityLog.h"
 #include "core/Funkcje.h"
 #include "core/Funkcje2.h"
+#include "core/OdbcConnection.h"
 #include "core/ProgramExit.h"
+#include "core/ProgramHooks.h"
 #include "core/Query.h"
 #include "core/SchemaUpgrade.h"
 #include "core/Session.h"
 #include "core/SqlScripts.h"
-#include "mainwindow/Glowny.h"
+#include "core/StartupProgress.h"
 #include "platform/OdbcDataSource.h"
 #include "registers/TerytTools.h"
 
-#include <QApplication>
+#include <QCursor>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QProgressBar>
+#include <QGuiApplication>
 #include <QTextStream>
 
 TData* Data = nullptr;
@@ -46,7 +45,7 @@ QDate storedDate(const QString& text)
     return QDate::fromString(text.trimmed().left(10), QStringLiteral("yyyy-MM-dd"));
 }
 
-void stepProgress(TFormLogo* splash, const QString& text)
+void stepProgress(TStartupProgress* splash, const QString& text)
 {
     if (splash) splash->StepProgress(text);
 }
@@ -104,14 +103,16 @@ void TData::DataCreate()
     } catch (const std::exception& e) {
         LogEvent(QStringLiteral("czcionka.ini: ") + QString::fromUtf8(e.what()));
     }
-    if (qApp) QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    if (gui) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor
     {
+        bool gui;
         ~RestoreCursor()
         {
-            if (qApp && QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+            if (gui && QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
         }
-    } restoreCursor;
+    } restoreCursor{gui};
 
     // "alias.odbc" names another data source when that one exists.
     g_alias = QStringLiteral("ORLIX4SQL");
@@ -144,10 +145,9 @@ void TData::DataCreate()
     }
     SharedSession = GlobalSession();
 
-    if (g_alias != QLatin1String("ORLIX4SQL")) {
-        if (FormLogo && FormLogo->Label1) FormLogo->Label1->setText(g_alias);
-        if (qApp) QApplication::setApplicationDisplayName(QStringLiteral("Orlix6 KSeF ") + g_alias);
-    }
+    // The splash shows the alias too (its caller reads Alias).
+    if (g_alias != QLatin1String("ORLIX4SQL") && gui)
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("Orlix6 KSeF ") + g_alias);
     setSessionOptions();
     checkServerClock();
 
@@ -221,12 +221,12 @@ void TData::checkServerClock()
     }
 }
 
-void TData::UpgradeSchema(TFormLogo* splash)
+void TData::UpgradeSchema(TStartupProgress* splash)
 {
     ::UpgradeSchema(splash);
 }
 
-void TData::applyVersionRule(TFormLogo* splash)
+void TData::applyVersionRule(TStartupProgress* splash)
 {
     const QString stored = ReadIniString(0, QStringLiteral("VerQv_VerView"), QStringLiteral("0"));
     const QString storedDigits = DigitsOnly(stored);
@@ -256,15 +256,9 @@ void TData::applyVersionRule(TFormLogo* splash)
     }
 }
 
-void TData::RunStartupSequence(TFormLogo* splash)
+void TData::RunStartupSequence(TStartupProgress* splash)
 {
-    if (splash) {
-        if (splash->Label1) splash->Label1->setVisible(true);
-        if (splash->Gauge1) splash->Gauge1->setVisible(true);
-        splash->show();
-        splash->repaint();
-        splash->SetProgressMax(21);
-    }
+    if (splash) splash->Begin(21);
     stepProgress(splash, QStringLiteral("Status bazy"));
     if (databaseEmpty()) {
         if (splash) splash->SetProgressMax(splash->GetProgressMax() + 1);
@@ -306,7 +300,7 @@ void TData::RunStartupSequence(TFormLogo* splash)
     if (!saldo.isValid()) {
         WriteIniString(0, QStringLiteral("SaldoZalegleData"), yesterday.toString(QStringLiteral("yyyy-MM-dd")));
     } else if (today > saldo) {
-        TSaldoBazy::Create(0);
+        if (ProgramHooks().startBalanceRecount) ProgramHooks().startBalanceRecount();
         WriteIniString(0, QStringLiteral("SaldoZalegleData"), todayText());
     }
     const QDate stat = storedDate(ReadIniString(0, QStringLiteral("StatData"), QStringLiteral("2015-01-01")));
@@ -357,7 +351,7 @@ void TData::ApplicationException(const std::exception& e)
         if (IsConnectionLostError(*db)) {
             // Timers and threads stop touching the dead session while the box is up; a
             // second loss reported meanwhile only ends the program.
-            TFormGlowny::Closing = true;
+            ProgramClosing = true;
             static bool ending = false;
             if (ending) return TerminateProgram(10);
             ending = true;
@@ -373,7 +367,7 @@ void TData::ApplicationException(const std::exception& e)
 
 void TData::ApplicationException(const QString& message)
 {
-    TFormGlowny::Closing = true;
+    ProgramClosing = true;
     TMD::MessageDlg(message, mtError, mbOK);
 }
 

@@ -18,7 +18,7 @@
 
 class TDatabase;
 class TDedicatedSession;
-class TFormLogo;
+class TStartupProgress;
 class TQuery;
 
 class TData : public QObject
@@ -32,8 +32,8 @@ public:
     // (HaltProgram) when there is no connection or the server clock is ahead.
     void DataCreate();
     // Creates or upgrades the schema, triggers, daily work; sets StartupDone last.
-    void RunStartupSequence(TFormLogo* splash);
-    void UpgradeSchema(TFormLogo* splash);
+    void RunStartupSequence(TStartupProgress* splash);
+    void UpgradeSchema(TStartupProgress* splash);
     void CheckTerytDatabase();
 
     bool StartupDone = false;
@@ -80,7 +80,7 @@ public:
 private:
     void checkServerClock();
     void setSessionOptions();
-    void applyVersionRule(TFormLogo* splash);
+    void applyVersionRule(TStartupProgress* splash);
     void createDatasets();
     void destroyDatasets();
     void bindHandlers();

@@ -1,8 +1,8 @@
+// The Qt message box behind TMD::MessageDlg.
 #include "core/DialogPL.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,69 +13,10 @@
 #include <QScreen>
 #include <QThread>
 
-#include <cstdio>
-#include <mutex>
-
 namespace {
 
-TMD::Hook g_hook;
-QList<TMD::Shown> g_recorded;
-std::mutex g_recordMutex; // workers may ask questions too
 // The owner of the last box; windows live until exit, QPointer covers the rest.
 QPointer<QWidget> g_lastOwner;
-
-int defaultAnswer(TMD::Style style)
-{
-    switch (style) {
-    case TMD::Style::Ok:
-    case TMD::Style::OkCancel:
-        return mrOk;
-    case TMD::Style::YesNo:
-    case TMD::Style::YesNoCancel:
-        return mrYes;
-    case TMD::Style::RetryCancel:
-        return mrRetry;
-    case TMD::Style::AbortRetryIgnore:
-        return mrAbort;
-    }
-    return mrOk;
-}
-
-// The answer when the box is closed without a button (Escape, the window's close).
-int closeAnswer(TMD::Style style)
-{
-    switch (style) {
-    case TMD::Style::OkCancel:
-    case TMD::Style::RetryCancel:
-    case TMD::Style::YesNoCancel:
-        return mrCancel;
-    case TMD::Style::YesNo:
-        return mrNo;
-    case TMD::Style::AbortRetryIgnore:
-        return mrAbort;
-    case TMD::Style::Ok:
-        return mrOk;
-    }
-    return mrOk;
-}
-
-QString withLineBreaks(const QString& msg)
-{
-    QString text = msg;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-// Scripts and tests run the program under xvfb; this file is their trace of what it said.
-void appendToLog(const QString& caption, const QString& msg)
-{
-    const QByteArray path = qgetenv("ORLIX_MSGBOX_LOG");
-    if (path.isEmpty()) return;
-    QFile f(QString::fromLocal8Bit(path));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
-    f.write(QStringLiteral("[%1] %2\n").arg(caption, withLineBreaks(msg)).toUtf8());
-}
 
 QMessageBox::Icon iconFor(unsigned char kind)
 {
@@ -190,7 +131,7 @@ int showBox(const QString& msg, const QString& caption, unsigned char kind, TMD:
     box.setWindowTitle(caption);
     box.setIcon(iconFor(kind));
     box.setTextFormat(Qt::PlainText);
-    const SplitText text = splitLongText(withLineBreaks(msg));
+    const SplitText text = splitLongText(TMD::WithLineBreaks(msg));
     box.setText(text.head);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -207,91 +148,24 @@ int showBox(const QString& msg, const QString& caption, unsigned char kind, TMD:
     box.setDefaultButton(defs.first().qt);
     if (!text.detail.isEmpty()) addDetailArea(box, text.detail);
     box.exec();
-    return results.value(box.clickedButton(), closeAnswer(style));
+    return results.value(box.clickedButton(), TMD::CloseAnswer(style));
 }
 
 } // namespace
 
-QString TMD::CaptionFor(unsigned char kind)
+void InstallMessageBox()
 {
-    switch (kind) {
-    case mtWarning:
-        return QStringLiteral("Ostrzeżenie");
-    case mtError:
-        return QStringLiteral("Błąd");
-    case mtInformation:
-        return QStringLiteral("Informacja");
-    case mtConfirmation:
-        return QStringLiteral("Potwierdź");
-    default:
-        return QStringLiteral("Wiadomość");
-    }
-}
-
-TMD::Style TMD::StyleFor(TMsgDlgButtons b)
-{
-    auto has = [b](TMsgDlgButtons bits) { return (b & bits) == bits; };
-    if (has(mbOK | mbCancel)) return Style::OkCancel;
-    if (has(mbRetry | mbCancel)) return Style::RetryCancel;
-    if (has(mbYes | mbNo | mbCancel)) return Style::YesNoCancel;
-    if (has(mbYes | mbNo)) return Style::YesNo;
-    if (has(mbAbort | mbRetry | mbIgnore)) return Style::AbortRetryIgnore;
-    return Style::Ok;
-}
-
-int TMD::MessageDlg(const QString& msg, unsigned char kind, TMsgDlgButtons buttons, int /*helpContext*/)
-{
-    const QString caption = CaptionFor(kind);
-    const Style style = StyleFor(buttons);
-    appendToLog(caption, msg);
-
-    if (g_hook) {
-        const Shown shown{msg, caption, kind, buttons};
-        {
-            std::lock_guard lock(g_recordMutex);
-            g_recorded.append(shown);
+    TMD::SetPresenter([](const QString& msg, const QString& caption, unsigned char kind, TMD::Style style) {
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        // A console tool: no windows to show.
+        if (!app) return TMD::ToErrorStream(msg, caption, style);
+        if (QThread::currentThread() != app->thread()) {
+            // Widgets live on the user-interface thread only; a worker waits for the answer there.
+            int result = mrNone;
+            QMetaObject::invokeMethod(
+                app, [&] { result = showBox(msg, caption, kind, style); }, Qt::BlockingQueuedConnection);
+            return result;
         }
-        const Hook hook = g_hook; // the hook may clear itself
-        const int answer = hook(shown);
-        return answer != mrNone ? answer : defaultAnswer(style);
-    }
-
-    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (!app) {
-        // A console tool: no windows to show, the text goes to the error stream.
-        std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(),
-                     withLineBreaks(msg).toLocal8Bit().constData());
-        std::fflush(stderr);
-        return defaultAnswer(style);
-    }
-
-    if (QThread::currentThread() != app->thread()) {
-        // Widgets live on the user-interface thread only; a worker waits for the answer there.
-        int result = mrNone;
-        QMetaObject::invokeMethod(
-            app, [&] { result = showBox(msg, caption, kind, style); }, Qt::BlockingQueuedConnection);
-        return result;
-    }
-    return showBox(msg, caption, kind, style);
-}
-
-void TMD::SetTestHook(Hook hook)
-{
-    g_hook = std::move(hook);
-}
-
-void TMD::ClearTestHook()
-{
-    g_hook = nullptr;
-}
-
-const QList<TMD::Shown>& TMD::Recorded()
-{
-    return g_recorded;
-}
-
-void TMD::ClearRecorded()
-{
-    std::lock_guard lock(g_recordMutex);
-    g_recorded.clear();
+        return showBox(msg, caption, kind, style);
+    });
 }

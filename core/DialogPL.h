@@ -27,6 +27,18 @@ public:
     static QString CaptionFor(unsigned char kind);
     enum class Style { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
     static Style StyleFor(TMsgDlgButtons buttons);
+    // The answer of the first button of a style, and of closing the box without one.
+    static int DefaultAnswer(Style style);
+    static int CloseAnswer(Style style);
+    // The text with its line breaks as "\n".
+    static QString WithLineBreaks(const QString& msg);
+
+    // What shows the box: the windows install one (InstallMessageBox). Without
+    // it the text goes to the error stream and the first button answers.
+    using Presenter = std::function<int(const QString& msg, const QString& caption, unsigned char kind, Style style)>;
+    static void SetPresenter(Presenter presenter);
+    // That fallback: the text to the error stream; the first button's answer.
+    static int ToErrorStream(const QString& msg, const QString& caption, Style style);
 
     // Test hook: while installed, no box is shown; every call is recorded and
     // the hook's answer is returned (mrOk/mrYes/... ; 0 = the default button).
@@ -43,3 +55,6 @@ public:
     static const QList<Shown>& Recorded();
     static void ClearRecorded();
 };
+
+// Makes TMD::MessageDlg show the Qt message box (the library of core's windows).
+void InstallMessageBox();

@@ -19,7 +19,6 @@
 #include <algorithm>
 
 TFormLogo* FormLogo = nullptr;
-double DpiScale = 1.0;
 QDateTime SplashShownAt;
 
 namespace {
@@ -177,6 +176,15 @@ void TFormLogo::SetStepText(const QString& text)
         repaint();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
+}
+
+void TFormLogo::Begin(int steps)
+{
+    if (Label1) Label1->setVisible(true);
+    if (Gauge1) Gauge1->setVisible(true);
+    show();
+    repaint();
+    SetProgressMax(steps);
 }
 
 int TFormLogo::GetProgressMax() const

@@ -1,6 +1,8 @@
 #pragma once
 // The start-up splash: program version, current step, progress gauge.
 #include "core/FormEx.h"
+#include "core/Funkcje.h"
+#include "core/StartupProgress.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -8,7 +10,7 @@
 class QLabel;
 class QProgressBar;
 
-class TFormLogo : public TFormEx
+class TFormLogo : public TFormEx, public TStartupProgress
 {
     Q_OBJECT
 public:
@@ -16,9 +18,10 @@ public:
     ~TFormLogo() override;
 
     void SetStepText(const QString& text); // shows it and repaints at once
-    int GetProgressMax() const;
-    void SetProgressMax(int max);
-    void StepProgress(const QString& text); // step text, then the gauge advances by 1
+    void Begin(int steps) override;
+    int GetProgressMax() const override;
+    void SetProgressMax(int max) override;
+    void StepProgress(const QString& text) override; // step text, then the gauge advances by 1
     int Progress() const;
 
     QLabel* WersjaProgramu = nullptr;
@@ -40,5 +43,4 @@ private:
 };
 
 extern TFormLogo* FormLogo;
-extern double DpiScale;
 extern QDateTime SplashShownAt;

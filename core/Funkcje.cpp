@@ -1,6 +1,5 @@
 #include "core/Funkcje.h"
 
-#include "core/FormLogo.h"
 #include "platform/CodePage.h"
 
 #include <QDate>
@@ -338,6 +337,8 @@ int CurrentDayOfMonth()
 {
     return QDate::currentDate().day();
 }
+
+double DpiScale = 1.0;
 
 int ScaleByDpi(int value)
 {

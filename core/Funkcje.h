@@ -73,4 +73,6 @@ QColor BlendColors(const QColor& color1, const QColor& color2, double weight1, d
 int CurrentDayOfMonth();
 // Value scaled to the screen (DpiScale), truncated towards zero.
 int ScaleByDpi(int value);
+// The screen's scale against 96 dpi; the splash measures it.
+extern double DpiScale;
 bool IsDaylightSavingTime();

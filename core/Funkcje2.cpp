@@ -1,34 +1,26 @@
 #include "core/Funkcje2.h"
 
 #include "core/ActivityLog.h"
-#include "core/DateTimePicker.h"
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
 #include "core/Funkcje.h"
+#include "core/ProgramHooks.h"
 #include "core/Query.h"
 #include "core/Session.h"
-#include "mainwindow/Glowny.h"
 #include "platform/Code128.h"
-#include "platform/DefaultPrinter.h"
-#include "platform/ForegroundWindow.h"
 #include "platform/ShellDelete.h"
-#include "platform/SystemSound.h"
-#include "platform/TaskbarFlash.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QClipboard>
 #include <QCryptographicHash>
+#include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QMenu>
+#include <QGuiApplication>
 #include <QThread>
 #include <QTimer>
-#include <QTreeWidget>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -44,18 +36,18 @@ namespace {
 // The screen cursor of the original: one override on top of the window's own.
 void setWaitCursor()
 {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-    if (QApplication::overrideCursor())
-        QApplication::changeOverrideCursor(Qt::BusyCursor);
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    if (QGuiApplication::overrideCursor())
+        QGuiApplication::changeOverrideCursor(Qt::BusyCursor);
     else
-        QApplication::setOverrideCursor(Qt::BusyCursor);
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
 }
 
 void setDefaultCursor()
 {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
 }
 
 void processMessages()
@@ -177,19 +169,6 @@ void LoadFontSettings(const QString& fileName)
     FontSize = size;
 }
 
-// ---------------------------------------------------------------- printers
-
-void SetDefaultPrinter(const QString& printerName)
-{
-    if (!SelectDefaultPrinter(printerName))
-        throw EOSError(QStringLiteral("Nieprawidłowa nazwa drukarki: \"%1\"").arg(printerName).toStdString());
-}
-
-QString GetDefaultPrinterDevice()
-{
-    return DefaultPrinterEntry().left(255);
-}
-
 // ---------------------------------------------------------------- desktop
 
 void CopyTextToClipboard(const QString& text)
@@ -202,11 +181,6 @@ bool IsCtrlPressed()
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
 }
 
-QString GetForegroundWindowTitle()
-{
-    return ForegroundWindowCaption().trimmed();
-}
-
 namespace {
 std::atomic<int> g_stepCount{0};
 }
@@ -214,87 +188,12 @@ std::atomic<int> g_stepCount{0};
 void ShowStepInStatus()
 {
     const int n = ++g_stepCount;
-    if (!FormGlowny) return;
-    if (auto* label = FormGlowny->findChild<QLabel*>(QStringLiteral("Label1")))
-        label->setText(QString::number(n) + QStringLiteral(" -> ") + GetForegroundWindowTitle());
+    if (ProgramHooks().showStepInStatus) ProgramHooks().showStepInStatus(n);
 }
 
 int StepInStatusCount()
 {
     return g_stepCount.load();
-}
-
-bool IsDatePickerChecked(const TDateTimePicker* picker)
-{
-    return picker && picker->Checked() && picker->Date().isValid();
-}
-
-void SetPopupMenu(QWidget* control, QMenu* menu)
-{
-    if (control) control->setProperty("PopupMenu", QVariant::fromValue<QObject*>(menu));
-}
-
-QMenu* PopupMenuOf(const QWidget* control)
-{
-    if (!control) return nullptr;
-    return qobject_cast<QMenu*>(control->property("PopupMenu").value<QObject*>());
-}
-
-void PopupMenuBelow(QWidget* control)
-{
-    if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QLabel*>(control)) return;
-    QMenu* menu = PopupMenuOf(control);
-    if (!menu) return;
-    menu->setProperty("Tag", 1);
-    menu->popup(control->mapToGlobal(QPoint(0, control->height())) - QPoint(10, 0));
-}
-
-void BeepAsync()
-{
-    PlayDefaultSound();
-}
-
-int FlashMainWindowThread()
-{
-    int steps = 0;
-    for (int i = 1; i <= 10; ++i) {
-        // Odd toggles switch the flash on, even ones off (its 500 ms run out).
-        if (i % 2 == 1) FlashTaskbarEntry([]() -> QWidget* { return FormGlowny; }, 500);
-        ++steps;
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        if (i % 2 == 0 && TFormGlowny::Closing.load()) break;
-    }
-    return steps;
-}
-
-void FlashMainWindowAsync()
-{
-    std::thread([] { FlashMainWindowThread(); }).detach();
-}
-
-// ---------------------------------------------------------------- list views
-
-int CountCheckedItems(const QTreeWidget* listView)
-{
-    if (!listView) return 0;
-    int n = 0;
-    for (int i = 0; i < listView->topLevelItemCount(); ++i)
-        if (listView->topLevelItem(i)->checkState(0) == Qt::Checked) ++n;
-    return n;
-}
-
-QStringList* GetCheckedItemTexts(const QTreeWidget* listView, QStringList* list, int column)
-{
-    ORLIX_ASSERT(listView && list && column >= 1, "GetCheckedItemTexts: brak listy lub kolumna < 1");
-    if (!listView || !list || column < 1) return list;
-    for (int i = 0; i < listView->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = listView->topLevelItem(i);
-        if (item->checkState(0) != Qt::Checked) continue;
-        // Column 1 is the caption (tree column 0); sub-item k is tree column k + 1.
-        const int treeColumn = column - 1;
-        list->append(treeColumn < item->columnCount() ? item->text(treeColumn) : QString());
-    }
-    return list;
 }
 
 // ---------------------------------------------------------------- database

@@ -60,6 +60,8 @@ bool IsCtrlPressed();
 QString GetForegroundWindowTitle();
 // Counts calls and shows "<count> -> <foreground title>" in the main window's Label1.
 void ShowStepInStatus();
+// The main window's part of that (the hook InstallProgramHooks sets).
+void ShowStepInMainWindow(int step);
 int StepInStatusCount();
 bool IsDatePickerChecked(const TDateTimePicker* picker);
 // The pop-up menu a button or label opens below itself (PopupMenuBelow).

@@ -6,8 +6,8 @@
 #include "core/DialogPL.h"
 #include "core/FormLogo.h"
 #include "core/Funkcje2.h"
+#include "core/ProgramHooks.h"
 #include "core/Session.h"
-#include "mainwindow/Glowny.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -109,7 +109,8 @@ void TFormLogowanie::showEvent(QShowEvent* e)
     Label1->clear();
     const QString last = ReadLastLogin();
     LoginOperatora->setText(last.isEmpty() ? AdminLogin : last);
-    const bool afterLogout = FormGlowny && FormGlowny->isVisible();
+    QWidget* mainWindow = ProgramHooks().mainWindow ? ProgramHooks().mainWindow() : nullptr;
+    const bool afterLogout = mainWindow && mainWindow->isVisible();
     if (!LoginOperatora->text().isEmpty() && !afterLogout)
         Haslo->setFocus();
     else
@@ -219,7 +220,7 @@ void TFormLogowanie::afterHide()
         LogEvent(QStringLiteral("Logowanie do systemu"));
         WriteLastLogin(typed);
     }
-    if (FormGlowny) RestoreMainWindowLayout(FormGlowny);
+    if (ProgramHooks().mainWindow) RestoreMainWindowLayout(ProgramHooks().mainWindow());
     waitForStartup();
     if (!LoginSucceeded) {
         waitForStartup();

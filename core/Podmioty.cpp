@@ -6,9 +6,7 @@
 #include "core/Funkcje2.h"
 #include "core/Query.h"
 
-#include <QComboBox>
 #include <QDateTime>
-#include <QSignalBlocker>
 
 int CurrentPodmiotId = 0;
 
@@ -164,20 +162,4 @@ bool SetCurrentPodmiot(int id)
     }
     LogElapsedTime(QStringLiteral("tZmianaPodm"));
     return true;
-}
-
-void FillPodmiotyCombo(QComboBox* combo)
-{
-    if (!combo) return;
-    const int selected = combo->currentIndex() < 0 ? 0 : combo->currentIndex();
-    const QStringList names = GlobalSession()->GetQueryValuesAsList(
-        QStringLiteral("select P_SKROT from Podmioty where P_CZYAKTYWNY=1 order by P_INDEX"));
-    {
-        const QSignalBlocker block(combo);
-        combo->setUpdatesEnabled(false);
-        combo->clear();
-        combo->addItems(names);
-        combo->setUpdatesEnabled(true);
-    }
-    if (selected < combo->count()) combo->setCurrentIndex(selected);
 }

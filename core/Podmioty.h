@@ -27,5 +27,6 @@ const std::vector<TPodmiotSetting>& PodmiotSettings();
 bool SetCurrentPodmiot(int id);
 
 // Refills the drop-down with the short names of the active companies and
-// keeps the selected position when the list is still long enough.
+// keeps the selected position when the list is still long enough (a window
+// helper: core/PodmiotyCombo.cpp, in the library of core's windows).
 void FillPodmiotyCombo(QComboBox* combo);

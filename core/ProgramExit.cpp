@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+std::atomic<bool> ProgramClosing{false};
+
 namespace {
 TProgramTerminator g_terminator;
 }

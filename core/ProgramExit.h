@@ -1,6 +1,7 @@
 #pragma once
 // Ending the program with one of its exit codes: 0 normal, 1 an error that
 // escaped a start-up step, 10 connection lost, 11 fatal start-up condition.
+#include <atomic>
 #include <exception>
 #include <functional>
 
@@ -10,6 +11,9 @@ struct EProgramExit : std::exception
     int code;
     const char* what() const noexcept override { return "program exit"; }
 };
+
+// Set while the program closes: threads and handlers stop early.
+extern std::atomic<bool> ProgramClosing;
 
 // Raised from code that runs straight from main() (start-up steps); main returns the code.
 [[noreturn]] void HaltProgram(int code);

@@ -2,6 +2,8 @@
 // The table model every grid uses: a view over a TQuery's buffered rows. Cells
 // are read from the dataset on demand, so a grid over a large result costs only
 // what is on the screen.
+#include "core/Query.h"
+
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QString>

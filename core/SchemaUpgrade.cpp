@@ -1,10 +1,10 @@
 #include "core/SchemaUpgrade.h"
 
 #include "core/DbIni.h"
-#include "core/FormLogo.h"
 #include "core/SchemaSteps.h"
 #include "core/Session.h"
 #include "core/SqlScripts.h"
+#include "core/StartupProgress.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ const char* const kInnoDb = " ENGINE = InnoDB COLLATE utf8_polish_ci";
 const QString kAutoStamp =
     QStringLiteral("TIMESTAMP NULL default CURRENT_TIMESTAMP ON UPDATE CURRENT_TIMESTAMP");
 
-void step(TFormLogo* splash, const QString& text)
+void step(TStartupProgress* splash, const QString& text)
 {
     if (splash) splash->StepProgress(text);
 }
@@ -412,7 +412,7 @@ std::vector<TSchemaGroup> buildKsefGroups()
 
 } // namespace
 
-void UpgradeKsefSchema(TFormLogo* splash)
+void UpgradeKsefSchema(TStartupProgress* splash)
 {
     step(splash, QStringLiteral("Przygotowanie tabel do KSeF"));
     static const std::vector<TSchemaGroup> groups = buildKsefGroups();
@@ -420,7 +420,7 @@ void UpgradeKsefSchema(TFormLogo* splash)
         RunSchemaGroup(g);
 }
 
-void UpgradeSchema(TFormLogo* splash)
+void UpgradeSchema(TStartupProgress* splash)
 {
     TDedicatedSession* s = GlobalSession();
     if (!s || !s->Database() || !s->Database()->Connected())

@@ -1,14 +1,14 @@
 #pragma once
 // Brings the tables, columns and views of the database up to this program
 // version; writes the version stamp last. Every step is guarded and can run again.
-class TFormLogo;
+class TStartupProgress;
 
-void UpgradeSchema(TFormLogo* splash);
+void UpgradeSchema(TStartupProgress* splash);
 // The KSeF-era column additions; called by UpgradeSchema.
-void UpgradeKsefSchema(TFormLogo* splash = nullptr);
+void UpgradeKsefSchema(TStartupProgress* splash = nullptr);
 // Drops the views (only views) whose names begin with "v".
 void DropViews();
 // Creates the views in their order (after DropViews, or over existing ones).
-void RebuildViews(TFormLogo* splash = nullptr);
+void RebuildViews(TStartupProgress* splash = nullptr);
 // The history triggers of the device and payment tables.
 void CreateHistoryTriggers();

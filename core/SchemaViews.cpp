@@ -1,8 +1,8 @@
 // The read models every list, printout and export reads, re-created at the end
 // of every schema upgrade.
-#include "core/FormLogo.h"
 #include "core/SchemaSteps.h"
 #include "core/SchemaUpgrade.h"
+#include "core/StartupProgress.h"
 
 namespace {
 
@@ -236,7 +236,7 @@ void DropViews()
     SchemaExec(QStringLiteral("DROP VIEW IF EXISTS ") + quoted.join(QLatin1Char(',')));
 }
 
-void RebuildViews(TFormLogo* splash)
+void RebuildViews(TStartupProgress* splash)
 {
     if (splash) splash->StepProgress(QStringLiteral("Dodawanie widoków"));
     SchemaExec(

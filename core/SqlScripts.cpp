@@ -3,6 +3,7 @@
 #include "core/DataModule.h"
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
+#include "core/OdbcConnection.h"
 #include "platform/OdbcDataSource.h"
 #include "registers/TerytTools.h"
 

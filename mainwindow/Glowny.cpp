@@ -43,7 +43,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-std::atomic<bool> TFormGlowny::Closing{false};
 std::atomic<bool> TFormGlowny::PingRunning{false};
 std::atomic<bool> TFormGlowny::VoveRunning{false};
 std::atomic<bool> TFormGlowny::IntruxRunning{false};

@@ -3,6 +3,7 @@
 // filters, the menus and button columns, the status bar; what it does when
 // it is created, shown and closed, and the flags background threads read.
 #include "core/FormEx.h"
+#include "core/ProgramExit.h"
 #include "mainwindow/GlownyUserQuery.h"
 
 #include <QList>
@@ -43,7 +44,7 @@ public:
     ~TFormGlowny() override;
 
     // Read and written by the user-interface thread and worker threads.
-    static std::atomic<bool> Closing;
+    static inline std::atomic<bool>& Closing = ProgramClosing; // the program-wide flag
     static std::atomic<bool> PingRunning;
     static std::atomic<bool> VoveRunning;
     static std::atomic<bool> IntruxRunning;

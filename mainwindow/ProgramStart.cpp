@@ -32,6 +32,7 @@ int RunMainProgram()
 
     Data = new TData();
     Data->DataCreate();
+    if (Data->Alias != QLatin1String("ORLIX4SQL")) FormLogo->Label1->setText(Data->Alias);
     // The font of "czcionka.ini" is known now: every window shown from here on gets it.
     InstallFormStyle();
     // "Orlix PDF" is offered beside the system's printers.

@@ -1,8 +1,6 @@
 #pragma once
 // The ODBC user data source that names the database: kept in the user's
 // unixODBC configuration (~/.odbc.ini, or the file $ODBCINI names).
-#include "core/DedicatedSession.h"
-
 #include <QMap>
 #include <QString>
 
@@ -24,8 +22,6 @@ int CreateOdbcDataSource(const QString& name);
 // The same, told whether the driver is installed.
 int CreateOdbcDataSource(const QString& name, bool driverInstalled);
 
-// Connection values of an entry: SERVER, PORT, SOCKET, DATABASE, USER/UID, PASSWORD/PWD.
-TConnectionParams ConnectionParamsFromEntry(const TOdbcEntry& entry);
 // An entry's init statement (INITSTMT), run right after connecting.
 QString InitStatementFromEntry(const TOdbcEntry& entry);
 

@@ -1,8 +1,7 @@
 #include "platform/PdfPrinter.h"
 
-#include "core/DbIni.h"
-#include "core/Session.h"
 #include "platform/DefaultPrinter.h"
+#include "platform/PlatformContext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,7 +38,7 @@ void RegisterPdfPrinter()
 
 QString PdfPrinterSetting()
 {
-    return ReadIniString(OperatorId, QStringLiteral("DrukarkaPDF"), QString());
+    return PlatformContext().PdfPrinterSetting();
 }
 
 bool IsPdfPrinter(const QString& printerName)
@@ -58,7 +57,7 @@ QString PdfFileForTitle(const QString& title)
     QString name = title;
     for (QChar& c : name)
         if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.unicode() < 32) c = QLatin1Char('_');
-    return ExportFolder + name + QStringLiteral(".pdf");
+    return PlatformContext().ExportFolder() + name + QStringLiteral(".pdf");
 }
 
 int FindPrinterIndex(const QString& printerName)

@@ -1,6 +1,6 @@
 #include "platform/QrCodeFile.h"
 
-#include "core/Session.h"
+#include "platform/PlatformContext.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,8 +36,9 @@ bool MakeQrCodeFile(const QString& text, const QString& fileName)
     if (text.isEmpty() || fileName.isEmpty()) return false;
     const QImage img = MakeQrCodeImage(text);
     if (img.isNull()) return false;
-    QDir().mkpath(PrivateFolder);
-    const QString path = PrivateFolder + fileName + QStringLiteral(".bmp");
+    const QString folder = PlatformContext().PrivateFolder();
+    QDir().mkpath(folder);
+    const QString path = folder + fileName + QStringLiteral(".bmp");
     QFile::remove(path);
     return img.save(path, "BMP");
 }

@@ -2,6 +2,7 @@
 
 #include "bench/common/Generator.h"
 #include "bench/common/GeneratorBilling.h"
+#include "core/OdbcConnection.h"
 #include "core/Session.h"
 #include "platform/OdbcDataSource.h"
 

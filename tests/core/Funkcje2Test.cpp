@@ -340,7 +340,7 @@ TEST_F(CheckedItems, BadColumnIsAnAssertionRaisedOrLogged)
     const QString log = QString::fromUtf8(readFile(AssertionLogFile()));
     EXPECT_TRUE(AssertionLogFile().startsWith(PrivateFolder));
     EXPECT_TRUE(log.contains(
-        QStringLiteral("Funkcje2.cpp: GetCheckedItemTexts: brak listy lub kolumna < 1 w linii ")))
+        QStringLiteral("Funkcje2Ui.cpp: GetCheckedItemTexts: brak listy lub kolumna < 1 w linii ")))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral(", adres błędu: $"))) << log.toStdString();
     EXPECT_EQ(log.count(QLatin1Char('\n')), 1);

@@ -1,0 +1,7 @@
+#include "core/ProgramHooks.h"
+
+TProgramHooks& ProgramHooks()
+{
+    static TProgramHooks hooks;
+    return hooks;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// What the widget-free layers ask of the layers above them: set once at
+// start-up (InstallProgramHooks) and by tests. An unset hook does nothing.
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+struct TProgramHooks
+{
+    // Starts the background recount of the subscribers' balances.
+    std::function<void()> startBalanceRecount;
+    // The main window once it exists (nullptr before and after).
+    std::function<QWidget*()> mainWindow;
+    // Shows the step counter in the main window's status.
+    std::function<void(int step)> showStepInStatus;
+};
+
+TProgramHooks& ProgramHooks();

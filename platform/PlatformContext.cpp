@@ -1,0 +1,7 @@
+#include "platform/PlatformContext.h"
+
+TPlatformContext& PlatformContext()
+{
+    static TPlatformContext context;
+    return context;
+}
