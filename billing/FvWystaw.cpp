@@ -62,6 +62,12 @@ TFormFvWystaw* FormFvWystaw()
 TFormFvWystaw::TFormFvWystaw(QWidget* parent) : TFormEx(parent), m_dane(std::make_unique<TFvWystawDane>())
 {
     setObjectName(QStringLiteral("FormFvWystaw"));
+    m_dane->AskOperator = [](const QString& question) {
+        return TMD::MessageDlg(question, mtWarning, mbYes | mbNo) == mrYes;
+    };
+    m_dane->TellOperator = [](const QString& text, bool error) {
+        TMD::MessageDlg(text, error ? mtError : mtWarning, mbOK);
+    };
     buildUi();
     m_lineDialog = new TFormFvDodajPozycje(this);
 }

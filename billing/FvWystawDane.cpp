@@ -7,7 +7,6 @@
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
-#include "core/DialogPL.h"
 #include "core/Query.h"
 #include "core/Session.h"
 
@@ -495,6 +494,16 @@ void TFvWystawDane::AddFromTemplate()
 
 // ---- saving
 
+bool TFvWystawDane::ask(const QString& question) const
+{
+    return AskOperator && AskOperator(question);
+}
+
+void TFvWystawDane::tell(const QString& text, bool error) const
+{
+    if (TellOperator) TellOperator(text, error);
+}
+
 bool TFvWystawDane::Save()
 {
     OkPressed = true;
@@ -508,18 +517,16 @@ bool TFvWystawDane::Save()
         const int own = F(*m_header, "FV_NUMER")->AsInteger();
         const int gap = FindTodayNumberGap('F', podmiot);
         if (gap != 0 && gap != own + 1 && IssueDate() == QDate::currentDate() &&
-            TMD::MessageDlg(QStringLiteral("Obecnie w numeracji dzisiejszych faktur jest luka. Czy zmienić "
-                                           "numer faktury na %1 aby ją wypełnić?")
-                                .arg(gap),
-                            mtWarning, mbYes | mbNo) == mrYes)
+            ask(QStringLiteral("Obecnie w numeracji dzisiejszych faktur jest luka. Czy zmienić "
+                               "numer faktury na %1 aby ją wypełnić?")
+                    .arg(gap)))
             editHeader([&](TQuery& h) {
                 F(h, "FV_NUMER")->SetAsInteger(gap);
                 rebuildNumberText();
             });
         if (DuplicateNumberCount('F', F(*m_header, "FV_NUMERTXT")->AsString(), podmiot) > 0 &&
-            TMD::MessageDlg(QStringLiteral("Obecnie w numeracji faktur są zdublowane numery dokumentów. Czy "
-                                           "zmienić numer faktury na najbliższy wolny?"),
-                            mtWarning, mbYes | mbNo) == mrYes) {
+            ask(QStringLiteral("Obecnie w numeracji faktur są zdublowane numery dokumentów. Czy "
+                               "zmienić numer faktury na najbliższy wolny?"))) {
             TNumberReservation next('F', IssueDate(), userPodmiot());
             editHeader([&](TQuery& h) {
                 F(h, "FV_NUMER")->SetAsInteger(next.Number());
@@ -530,12 +537,11 @@ bool TFvWystawDane::Save()
 
     const Amount4 gross = Gross();
     if (gross.isZero())
-        TMD::MessageDlg(QStringLiteral("Zatwierdzasz dokument z zerową wartoscią. Proszę pamiętać o jego "
-                                       "późniejszej edycji."),
-                        mtWarning, mbOK);
+        tell(QStringLiteral("Zatwierdzasz dokument z zerową wartoscią. Proszę pamiętać o jego "
+                            "późniejszej edycji."),
+             false);
     if (OkPressed && gross < Amount4{}) {
-        TMD::MessageDlg(QStringLiteral("Suma wartości pozycji faktury nie może być mniejsza od zera"),
-                        mtError, mbOK);
+        tell(QStringLiteral("Suma wartości pozycji faktury nie może być mniejsza od zera"), true);
         OkPressed = false;
         return false;
     }

@@ -32,6 +32,13 @@ public:
     bool IsNew = false;
     bool OkPressed = false;
 
+    // How Save asks the operator a yes/no question (the number gap, a
+    // duplicate number) and tells him a warning or an error. The editor
+    // passes the message box; unset, every question is answered "Nie" and
+    // nothing is shown.
+    std::function<bool(const QString& question)> AskOperator;
+    std::function<void(const QString& text, bool error)> TellOperator;
+
     // ---- what the openers do before showing the editor
     // The subscriber's invoices into the header set, the subscriber into the buyer set.
     void SelectUser(int userIndex);
@@ -105,6 +112,8 @@ public:
     bool Save();
 
 private:
+    bool ask(const QString& question) const;
+    void tell(const QString& text, bool error) const;
     void editHeader(const std::function<void(TQuery&)>& change);
     void rebuildNumberText();
     void dueDateChanged(const QDate& due);
