@@ -10,7 +10,7 @@ PACKAGES=(
   unixodbc-dev odbcinst odbc-mariadb
   libcurl4-openssl-dev libzip-dev libqrencode-dev
   libxml2-dev libxmlsec1-dev libxml2-utils libxlsxwriter-dev
-  libssl-dev liboping-dev
+  libssl-dev liboping-dev clang-format
   googletest libgtest-dev libgmock-dev
   xvfb xauth fonts-dejavu-core poppler-utils zbar-tools
   python3-pyftpdlib python3-aiosmtpd python3-cryptography python3-xmlsec python3-lxml

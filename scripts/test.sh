@@ -6,6 +6,10 @@ cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 
 scripts/setup.sh
+# The format check of every tracked C++ file; on once the tree is formatted.
+if [ "${ORLIX_FORMAT_CHECK:-0}" = 1 ]; then
+  scripts/check-format.sh
+fi
 scripts/build.sh
 
 # The throwaway server lives in memory when /dev/shm allows it.
