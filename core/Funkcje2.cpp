@@ -7,6 +7,7 @@
 #include "core/Funkcje.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/WorkerThreads.h"
 #include "mainwindow/Glowny.h"
 #include "platform/Code128.h"
 #include "platform/DefaultPrinter.h"
@@ -269,7 +270,8 @@ int FlashMainWindowThread()
 
 void FlashMainWindowAsync()
 {
-    std::thread([] { FlashMainWindowThread(); }).detach();
+    // Joined at program end like every worker (at most five seconds of flashing).
+    StartWorker([](const std::atomic<bool>&) { FlashMainWindowThread(); });
 }
 
 // ---------------------------------------------------------------- list views
