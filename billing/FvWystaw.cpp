@@ -584,7 +584,9 @@ int IssueNewFv(int userIndex)
     d.InsertHeader();
     if (form->exec() != QDialog::Accepted) return 0; // the guard rolls the row, lines and number back
     const int fvIndex = d.FvIndex;
-    SettleDocument(QStringLiteral("F"), fvIndex); // a failed settlement does not stop the invoice
+    // A failed settlement raises: the guard then takes back the invoice with it,
+    // so no invoice is committed with half of its amounts applied.
+    SettleDocument(QStringLiteral("F"), fvIndex);
     RecalcUserSaldo(userIndex);
     LogEvent(QStringLiteral("Wystawienie faktury ID=") + QString::number(fvIndex));
     transaction.commit();

@@ -289,39 +289,30 @@ void writeSpread(const TSpread& s)
 
 bool settleOplata(int oplataIndex, int userIndex, const QString& mode, bool recalc)
 {
-    try {
-        auto q = GlobalSession()->OpenQuery(
-            QStringLiteral(
-                "select O_KWOTADOROZLICZENIA, O_DATAWPLATY, O_KWOTA from Oplaty where O_INDEX=:p1"),
-            {oplataIndex});
-        if (q->IsEmpty()) return true;
-        const Amount4 open = q->Fields(0)->AsCurrency();
-        const QDate paid = q->Fields(1)->AsDate();
-        const Amount4 zero;
-        // A payout pays no document and takes nothing back: it counts in the balance on its own.
-        if (q->Fields(2)->AsCurrency() < zero) return true;
-        if (open > zero) {
-            TOpenDocs docs = loadOpenDocs(userIndex);
-            TSpread spread;
-            const Amount4 left = spreadOver(docs, oplataIndex, open, paid, spread);
-            writeSpread(spread);
-            if (recalc && (mode != QLatin1String("PM") || left > zero)) RecalcUserSaldo(userIndex);
-        } else if (open < zero) {
-            withdrawLinks(
-                readLinks(QStringLiteral("select OR_INDEX, OR_INDEXOPLATY, OR_INDEXDOC, OR_RODZAJDOC, "
-                                         "OR_KWOTAROZLICZONA from OplatyRozliczenia where OR_INDEXOPLATY=:p1 "
-                                         "order by OR_INDEX desc"),
-                          {oplataIndex}),
-                open.abs());
-            if (recalc) RecalcUserSaldo(userIndex);
-        }
-        return true;
-    } catch (const EDatabaseError& e) {
-        if (IsConnectionLostError(e)) throw;
-        return false;
-    } catch (const std::exception&) {
-        return false;
+    auto q = GlobalSession()->OpenQuery(
+        QStringLiteral("select O_KWOTADOROZLICZENIA, O_DATAWPLATY, O_KWOTA from Oplaty where O_INDEX=:p1"),
+        {oplataIndex});
+    if (q->IsEmpty()) return true;
+    const Amount4 open = q->Fields(0)->AsCurrency();
+    const QDate paid = q->Fields(1)->AsDate();
+    const Amount4 zero;
+    // A payout pays no document and takes nothing back: it counts in the balance on its own.
+    if (q->Fields(2)->AsCurrency() < zero) return true;
+    if (open > zero) {
+        TOpenDocs docs = loadOpenDocs(userIndex);
+        TSpread spread;
+        const Amount4 left = spreadOver(docs, oplataIndex, open, paid, spread);
+        writeSpread(spread);
+        if (recalc && (mode != QLatin1String("PM") || left > zero)) RecalcUserSaldo(userIndex);
+    } else if (open < zero) {
+        withdrawLinks(readLinks(QStringLiteral("select OR_INDEX, OR_INDEXOPLATY, OR_INDEXDOC, OR_RODZAJDOC, "
+                                               "OR_KWOTAROZLICZONA from OplatyRozliczenia where "
+                                               "OR_INDEXOPLATY=:p1 order by OR_INDEX desc"),
+                                {oplataIndex}),
+                      open.abs());
+        if (recalc) RecalcUserSaldo(userIndex);
     }
+    return true;
 }
 
 // Owner, open amount, due date and number text of a document.
@@ -486,16 +477,16 @@ bool unsettleDocument(const TDocKind& k, int docIndex)
     return true;
 }
 
-template <class F> bool guarded(F&& f)
+// One operation of the engine as a savepoint of the caller's transaction (or
+// a transaction of its own when none is open): a failed statement undoes the
+// operation's writes and the error goes on to the caller, whose guard undoes
+// the rest; a refusal (false) leaves nothing written either.
+template <class F> bool atomically(F&& f)
 {
-    try {
-        return f();
-    } catch (const EDatabaseError& e) {
-        if (IsConnectionLostError(e)) throw;
-        return false;
-    } catch (const std::exception&) {
-        return false;
-    }
+    TTransactionGuard tx(GlobalSession());
+    const bool ok = f();
+    if (ok) tx.commit();
+    return ok;
 }
 
 } // namespace
@@ -507,7 +498,7 @@ int SettlementLateness(const QString& dueDate, const QString& settlementDate)
 
 bool SettleOplataKind(int oplataIndex, int userIndex, const QString& mode)
 {
-    return settleOplata(oplataIndex, userIndex, mode, true);
+    return atomically([&] { return settleOplata(oplataIndex, userIndex, mode, true); });
 }
 
 bool SettleOplata(int oplataIndex, int userIndex)
@@ -517,7 +508,7 @@ bool SettleOplata(int oplataIndex, int userIndex)
 
 bool SettleUserOplaty(int userIndex)
 {
-    return guarded([&] {
+    return atomically([&] {
         settleUserOplaty(userIndex);
         return true;
     });
@@ -527,14 +518,14 @@ bool SettleDocument(const QString& kind, int docIndex)
 {
     const TDocKind* k = docKind(kind);
     if (!k) return false;
-    return guarded([&] { return settleDocument(*k, docIndex); });
+    return atomically([&] { return settleDocument(*k, docIndex); });
 }
 
 bool UnsettleDocument(const QString& kind, int docIndex)
 {
     const TDocKind* k = docKind(kind);
     if (!k) return false;
-    return guarded([&] { return unsettleDocument(*k, docIndex); });
+    return atomically([&] { return unsettleDocument(*k, docIndex); });
 }
 
 bool PayDocument(const QString& kind, int docIndex, const QString& paymentForm, const QString& paymentDate,
@@ -542,7 +533,7 @@ bool PayDocument(const QString& kind, int docIndex, const QString& paymentForm, 
 {
     const TDocKind* k = docKind(kind);
     if (!k) return false;
-    return guarded([&] {
+    return atomically([&] {
         const TDocHead h = readDocHead(*k, docIndex);
         if (!h.found || amount > h.open) return false;
         const QDate paid = QDate::fromString(paymentDate, Qt::ISODate);

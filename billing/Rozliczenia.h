@@ -5,10 +5,12 @@
 // open documents, the most overdue first; a document is paid from its
 // subscriber's open payments, the oldest first.
 //
-// The functions run on the shared session inside the caller's transaction,
-// open none of their own and answer false when a statement failed (what ran
-// before stays; callers roll back). Payouts (negative amounts) never take part
-// in settlement.
+// Each function runs on the shared session as one savepoint of the caller's
+// transaction (a transaction of its own when none is open). A failed statement
+// undoes everything the function wrote and raises EDatabaseError, so the
+// caller's guard rolls back the whole operation: no half-applied amount is
+// ever committed. False means a refusal with nothing written. Payouts
+// (negative amounts) never take part in settlement.
 #include "core/Amount4.h"
 
 #include <QString>

@@ -2,6 +2,7 @@
 
 #include "core/ActivityLog.h"
 #include "core/DedicatedSession.h"
+#include "core/WorkerThreads.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -9,7 +10,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 
 namespace {
 
@@ -44,18 +44,17 @@ TSaldoBazy::TSaldoBazy(int userIndex, const TSaldoSettings& settings)
 
 void TSaldoBazy::Create(int userIndex)
 {
-    auto* t = new TSaldoBazy(userIndex, ReadSaldoSettings());
+    auto t = std::make_shared<TSaldoBazy>(TSaldoBazy(userIndex, ReadSaldoSettings()));
     {
         std::lock_guard lock(g_mutex);
         ++g_running;
     }
-    std::thread([t] {
-        t->Execute();
-        delete t;
+    StartWorker([t](const std::atomic<bool>& stop) {
+        t->Execute(stop);
         std::lock_guard lock(g_mutex);
         --g_running;
         g_done.notify_all();
-    }).detach();
+    });
 }
 
 int TSaldoBazy::Running()
@@ -70,8 +69,20 @@ bool TSaldoBazy::WaitAll(int timeoutMs)
     return g_done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [] { return g_running == 0; });
 }
 
-void TSaldoBazy::Execute()
+namespace {
+
+// Raised between statements when the program ends: the run's guard rolls back.
+struct TStopped
 {
+};
+
+} // namespace
+
+void TSaldoBazy::Execute(const std::atomic<bool>& stop)
+{
+    const auto checkStop = [&stop] {
+        if (stop.load()) throw TStopped{};
+    };
     try {
         TDedicatedSession s(QStringLiteral("saldotmp"));
         try {
@@ -87,14 +98,20 @@ void TSaldoBazy::Execute()
                 s.ExecQuery(QStringLiteral("SET SESSION binlog_format = :p1"), {QStringLiteral("ROW")});
         } catch (const EDatabaseError&) {
         }
+        checkStop();
         QElapsedTimer watch;
         postTimingRow(QStringLiteral("TauronBSA_thread_start"), 0);
         watch.start();
+        TTransactionGuard tx(&s);
         RunSaldoStatement(&s, UserIndex, m_settings);
+        checkStop();
         RunUserCacheStatements(&s, UserIndex, false);
+        checkStop();
+        tx.commit();
         postTimingRow(QStringLiteral("Saldo usera Thread -> ") + QString::number(UserIndex), watch.elapsed());
         if (UserIndex == 0) {
             watch.restart();
+            TTransactionGuard tauron(&s);
             s.ExecQuery(QStringLiteral("DROP TEMPORARY TABLE IF EXISTS TauronAdd_temp"));
             s.ExecQuery(
                 QStringLiteral("CREATE TEMPORARY TABLE IF NOT EXISTS TauronAdd_temp (INDEX(TT_INDEX))  "
@@ -107,13 +124,16 @@ void TSaldoBazy::Execute()
                                "upper(U_ADR_NRDOMU)) collate utf8_bin limit 1) as TT_IDPA from Userdb where "
                                "length(U_TER_JST)>3)"),
                 {QStringLiteral("0")});
+            checkStop();
             s.ExecQuery(
                 QStringLiteral("update UserdbAdd left join TauronAdd_temp on UADD_INDEXUSER=TT_INDEX set "
                                "UADD_TAURONBSA = TT_IDPA"));
             s.ExecQuery(QStringLiteral("DROP TEMPORARY TABLE IF EXISTS TauronAdd_temp"));
+            tauron.commit();
             postTimingRow(QStringLiteral("TauronBSA_thread"), watch.elapsed());
         }
     } catch (...) {
-        // A failed run shows nothing: the next run computes the same values.
+        // A failed or stopped run shows nothing and leaves nothing half
+        // written: the next run computes the same values.
     }
 }

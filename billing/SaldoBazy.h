@@ -3,12 +3,16 @@
 // a full run never waits for nor joins a window's transaction.
 #include "billing/Salda.h"
 
+#include <atomic>
+
 class TSaldoBazy
 {
 public:
     // Starts the recomputation for one subscriber (0 = all) and returns at
-    // once; the thread frees itself when done. The two settings it needs are
-    // read here, on the caller's thread, before the thread starts.
+    // once. The two settings it needs are read here, on the caller's thread,
+    // before the thread starts. The run is one transaction on its own
+    // connection; at program end (StopAndJoinWorkers) a run still going stops
+    // after its current statement and rolls back, so it is never cut halfway.
     static void Create(int userIndex);
 
     // Recomputations still running (program close, tests).
@@ -20,6 +24,6 @@ public:
 
 private:
     explicit TSaldoBazy(int userIndex, const TSaldoSettings& settings);
-    void Execute();
+    void Execute(const std::atomic<bool>& stop);
     TSaldoSettings m_settings;
 };

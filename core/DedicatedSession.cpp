@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMutex>
 #include <algorithm>
+#include <atomic>
 #include <mysql.h>
 #include <mysqld_error.h>
 
@@ -18,11 +19,14 @@ namespace {
 QMutex g_registryMutex;
 QHash<QString, TDatabase*>& registry()
 {
-    static QHash<QString, TDatabase*> r;
-    return r;
+    // Never destroyed: connections held by other static objects unregister
+    // themselves at program end, after a static map would be gone.
+    static auto* r = new QHash<QString, TDatabase*>;
+    return *r;
 }
 
-TDedicatedSession* g_globalSession = nullptr;
+std::mutex g_globalSessionMutex;
+std::atomic<TDedicatedSession*> g_globalSession{nullptr};
 QMutex g_foldersMutex;
 QStringList g_sessionFolders;
 
@@ -126,7 +130,14 @@ void TDatabase::Close()
         mysql_close(m_mysql);
         m_mysql = nullptr;
     }
-    inTransaction = false;
+    m_inTransaction = false;
+    m_savepointDepth = 0;
+}
+
+bool TDatabase::InTransaction()
+{
+    std::lock_guard lock(m_mutex);
+    return m_inTransaction;
 }
 
 unsigned long TDatabase::ServerThreadId() const
@@ -216,6 +227,21 @@ TDedicatedSession::TDedicatedSession(const QString& name, const QString& databas
     }
 }
 
+std::unique_ptr<TDedicatedSession> TDedicatedSession::OpenConnection(const QString& label,
+                                                                     const QString& databaseName)
+{
+    const QString dbName = databaseName.isEmpty() ? DefaultDatabaseName : databaseName;
+    TDatabase* shared = TDatabase::Find(dbName);
+    if (!shared)
+        throw EDatabaseError(QStringLiteral("Database component \"%1\" is not registered").arg(dbName));
+    std::unique_ptr<TDedicatedSession> s(new TDedicatedSession());
+    s->SessionName = label;
+    s->m_ownDb = std::make_unique<TDatabase>(dbName, shared->Params());
+    s->m_db = s->m_ownDb.get();
+    s->m_db->Open();
+    return s;
+}
+
 TDedicatedSession::~TDedicatedSession()
 {
     if (m_ownDb) m_ownDb->Close();
@@ -231,18 +257,21 @@ void TDedicatedSession::StartTransaction()
 {
     std::lock_guard lock(m_db->Mutex());
     RunRendered("START TRANSACTION");
-    m_db->inTransaction = true;
+    m_db->m_inTransaction = true;
+    m_db->m_savepointDepth = 0;
+    ++m_db->m_transactionSerial;
 }
 
 bool TDedicatedSession::InTransaction() const
 {
-    return m_db->inTransaction;
+    return m_db->InTransaction();
 }
 
 void TDedicatedSession::Rollback()
 {
     std::lock_guard lock(m_db->Mutex());
-    m_db->inTransaction = false;
+    m_db->m_inTransaction = false;
+    m_db->m_savepointDepth = 0;
     RunRendered("ROLLBACK");
 }
 
@@ -250,7 +279,8 @@ void TDedicatedSession::Commit()
 {
     std::lock_guard lock(m_db->Mutex());
     RunRendered("COMMIT");
-    m_db->inTransaction = false;
+    m_db->m_inTransaction = false;
+    m_db->m_savepointDepth = 0;
 }
 
 std::shared_ptr<TDedicatedSession::RawResult> TDedicatedSession::RunRendered(const QByteArray& sql)
@@ -317,11 +347,13 @@ QByteArray TDedicatedSession::Escape(const QString& text) const
 
 qint64 TDedicatedSession::RowsAffected() const
 {
+    std::lock_guard lock(m_db->Mutex());
     return m_db->Handle() ? qint64(mysql_affected_rows(m_db->Handle())) : 0;
 }
 
 qint64 TDedicatedSession::LastInsertId() const
 {
+    std::lock_guard lock(m_db->Mutex());
     return m_db->Handle() ? qint64(mysql_insert_id(m_db->Handle())) : 0;
 }
 
@@ -456,16 +488,16 @@ QStringList TDedicatedSession::GetQueryValuesAsList(const QString& sql, const TA
     return out;
 }
 
-void TDedicatedSession::ExecQuery(const QString& sql, const TArgs& args)
+TExecResult TDedicatedSession::ExecQuery(const QString& sql, const TArgs& args)
 {
     auto q = MakeTempTQuery(sql, args);
-    guarded(QStringLiteral("ExecQuery"), q.get(), [&] { q->ExecSQL(); });
+    return guarded(QStringLiteral("ExecQuery"), q.get(), [&] { return q->ExecSQL(); });
 }
 
-void TDedicatedSession::ExecQueryNoParamCheck(const QString& sql)
+TExecResult TDedicatedSession::ExecQueryNoParamCheck(const QString& sql)
 {
     auto q = MakeTempTQueryNoParamCheck(sql);
-    guarded(QStringLiteral("ExecQuery"), q.get(), [&] { q->ExecSQL(); });
+    return guarded(QStringLiteral("ExecQuery"), q.get(), [&] { return q->ExecSQL(); });
 }
 
 void TDedicatedSession::OpenExistingQuery(const QString& label, TQuery* query)
@@ -478,14 +510,20 @@ void TDedicatedSession::OpenExistingQuery(const QString& label, TQuery* query)
 
 TDedicatedSession* GlobalSession()
 {
-    if (!g_globalSession) g_globalSession = TDedicatedSession::CreateOnDatabase(DefaultDatabaseName);
-    return g_globalSession;
+    if (TDedicatedSession* s = g_globalSession.load(std::memory_order_acquire)) return s;
+    std::lock_guard lock(g_globalSessionMutex);
+    TDedicatedSession* s = g_globalSession.load(std::memory_order_relaxed);
+    if (!s) {
+        s = TDedicatedSession::CreateOnDatabase(DefaultDatabaseName);
+        g_globalSession.store(s, std::memory_order_release);
+    }
+    return s;
 }
 
 void ReleaseGlobalSession()
 {
-    delete g_globalSession;
-    g_globalSession = nullptr;
+    std::lock_guard lock(g_globalSessionMutex);
+    delete g_globalSession.exchange(nullptr);
 }
 
 QStringList SessionFolders()
@@ -544,21 +582,63 @@ void RefreshQueryToLastInsert(TQuery* query, const QString& keyField)
 
 TTransactionGuard::TTransactionGuard(TDedicatedSession* session) : m_session(session)
 {
-    m_session->StartTransaction();
+    TDatabase* db = session->Database();
+    std::lock_guard lock(db->Mutex());
+    if (!db->m_inTransaction) {
+        session->StartTransaction();
+    } else {
+        m_level = db->m_savepointDepth + 1;
+        session->RunRendered("SAVEPOINT " + savepointName());
+        db->m_savepointDepth = m_level;
+    }
+    m_serial = db->m_transactionSerial;
 }
 
 TTransactionGuard::~TTransactionGuard()
 {
-    if (!m_done) {
-        try {
-            m_session->Rollback();
-        } catch (...) {
-        }
+    if (m_done) return;
+    try {
+        rollback();
+    } catch (...) {
     }
+}
+
+QByteArray TTransactionGuard::savepointName() const
+{
+    return "orlix_sp" + QByteArray::number(m_level);
 }
 
 void TTransactionGuard::commit()
 {
-    m_session->Commit();
+    if (m_done) return;
+    TDatabase* db = m_session->Database();
+    std::lock_guard lock(db->Mutex());
     m_done = true;
+    if (m_level == 0) {
+        m_session->Commit();
+        return;
+    }
+    // The outer transaction ended under this guard: what it wrote is gone.
+    if (!db->m_inTransaction || db->m_transactionSerial != m_serial)
+        throw EDatabaseError(
+            QStringLiteral("SAVEPOINT %1 does not exist").arg(QLatin1String(savepointName())),
+            QStringLiteral("EDBEngineError"), {1305});
+    db->m_savepointDepth = m_level - 1;
+    m_session->RunRendered("RELEASE SAVEPOINT " + savepointName());
+}
+
+void TTransactionGuard::rollback()
+{
+    if (m_done) return;
+    TDatabase* db = m_session->Database();
+    std::lock_guard lock(db->Mutex());
+    m_done = true;
+    if (m_level == 0) {
+        if (db->m_inTransaction && db->m_transactionSerial == m_serial) m_session->Rollback();
+        return;
+    }
+    if (!db->m_inTransaction || db->m_transactionSerial != m_serial) return;
+    db->m_savepointDepth = m_level - 1;
+    m_session->RunRendered("ROLLBACK TO SAVEPOINT " + savepointName());
+    m_session->RunRendered("RELEASE SAVEPOINT " + savepointName());
 }

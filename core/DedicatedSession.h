@@ -98,7 +98,8 @@ public:
     std::recursive_mutex& Mutex() { return m_mutex; }
     // The connection's thread id on the server (for KILL in tests and tools).
     unsigned long ServerThreadId() const;
-    bool inTransaction = false;
+    // Transaction state of the connection, read and changed under its mutex.
+    bool InTransaction();
 
     // Database components known by name (the data module registers its own).
     static void Register(TDatabase* db);
@@ -106,10 +107,24 @@ public:
     static TDatabase* Find(const QString& databaseName);
 
 private:
+    friend class TDedicatedSession;
+    friend class TTransactionGuard;
     QString m_name;
     TConnectionParams m_params;
     st_mysql* m_mysql = nullptr;
     std::recursive_mutex m_mutex;
+    bool m_inTransaction = false;
+    // Counts transactions started, so a savepoint is never used in a later one.
+    quint64 m_transactionSerial = 0;
+    int m_savepointDepth = 0;
+};
+
+// What a statement without result rows did, read in the same locked call as
+// the statement, so no other thread's statement comes in between.
+struct TExecResult
+{
+    qint64 RowsAffected = 0; // rows matched: the connection counts found rows
+    qint64 InsertId = 0;
 };
 
 class TDedicatedSession
@@ -119,6 +134,10 @@ public:
     static TDedicatedSession* CreateOnDatabase(const QString& databaseName);
     // A private instance with its own connection and private folder.
     TDedicatedSession(const QString& name, const QString& databaseName = QString());
+    // Only a connection of its own, as a worker thread opens in its run();
+    // errors name it by label.
+    static std::unique_ptr<TDedicatedSession> OpenConnection(const QString& label,
+                                                             const QString& databaseName = QString());
     ~TDedicatedSession();
     TDedicatedSession(const TDedicatedSession&) = delete;
     TDedicatedSession& operator=(const TDedicatedSession&) = delete;
@@ -148,11 +167,12 @@ public:
     QString GetQueryValueAsString(const QString& sql, const TArgs& args = {});
     QStringList GetQueryValuesAsList(const QString& sql, const TArgs& args = {});
     QStringList GetQueryValuesAsList(const QString& sql, const TArgs& args, bool sorted, bool allowDuplicates);
-    void ExecQuery(const QString& sql, const TArgs& args = {});
-    void ExecQueryNoParamCheck(const QString& sql);
+    TExecResult ExecQuery(const QString& sql, const TArgs& args = {});
+    TExecResult ExecQueryNoParamCheck(const QString& sql);
     void OpenExistingQuery(const QString& label, TQuery* query);
 
-    // Rows touched by the last ExecQuery on this connection.
+    // Rows touched by the last statement on this connection; a thread sharing
+    // the connection takes them from ExecQuery's result instead.
     qint64 RowsAffected() const;
     qint64 LastInsertId() const;
 
@@ -201,7 +221,8 @@ struct TDedicatedSession::RawResult
     ~RawResult();
 };
 
-// The shared instance; created on first call over DefaultDatabaseName.
+// The shared instance; created once, on the first call from any thread, over
+// DefaultDatabaseName. Worker threads open their own instead.
 TDedicatedSession* GlobalSession();
 // Frees the shared instance (program end, tests).
 void ReleaseGlobalSession();
@@ -221,15 +242,28 @@ void RefreshQuery(TQuery* query, const QString& keyFields);
 // Reopens and moves to the row whose KeyField is the connection's last insert id.
 void RefreshQueryToLastInsert(TQuery* query, const QString& keyField);
 
-// Start/commit guard: rolls back in its destructor unless commit() ran.
+// The one transaction guard: rolls back in its destructor unless commit() ran,
+// and never commits there. On a session already in a transaction it takes a
+// savepoint instead (a second START TRANSACTION would silently commit the
+// first), so commit() only releases it and a rollback undoes this guard's
+// part alone, leaving the outer transaction to its own guard.
 class TTransactionGuard
 {
 public:
     explicit TTransactionGuard(TDedicatedSession* session);
     ~TTransactionGuard();
+    TTransactionGuard(const TTransactionGuard&) = delete;
+    TTransactionGuard& operator=(const TTransactionGuard&) = delete;
     void commit();
+    void rollback();
+    // True when this guard holds a savepoint inside someone else's transaction.
+    bool Nested() const { return m_level > 0; }
 
 private:
+    QByteArray savepointName() const;
+
     TDedicatedSession* m_session;
+    int m_level = 0;      // 0: the guard started the transaction
+    quint64 m_serial = 0; // the transaction the guard belongs to
     bool m_done = false;
 };

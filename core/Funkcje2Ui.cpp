@@ -6,6 +6,7 @@
 #include "core/Funkcje2.h"
 #include "core/ProgramExit.h"
 #include "core/ProgramHooks.h"
+#include "core/WorkerThreads.h"
 #include "platform/DefaultPrinter.h"
 #include "platform/ForegroundWindow.h"
 #include "platform/SystemSound.h"
@@ -100,7 +101,8 @@ int FlashMainWindowThread()
 
 void FlashMainWindowAsync()
 {
-    std::thread([] { FlashMainWindowThread(); }).detach();
+    // Joined at program end like every worker (at most five seconds of flashing).
+    StartWorker([](const std::atomic<bool>&) { FlashMainWindowThread(); });
 }
 
 // ---------------------------------------------------------------- list views

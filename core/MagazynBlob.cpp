@@ -7,6 +7,7 @@
 #include "core/Query.h"
 #include "core/QueryModel.h"
 #include "core/Session.h"
+#include "core/WorkerThreads.h"
 #include "platform/ZipArchive.h"
 
 #include <QDateTime>
@@ -21,8 +22,6 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <cmath>
-#include <optional>
-#include <thread>
 
 namespace {
 
@@ -58,14 +57,14 @@ QByteArray readWhole(const QString& fileName)
 }
 
 // Appends a new row through the dataset and then deletes the rows it
-// replaces, inside one transaction of the shared session (or the caller's,
-// when one is open). A failing insert or delete leaves the old row in place.
+// replaces, inside one transaction of the shared session (a savepoint of the
+// caller's, when one is open). A failing insert or delete leaves the old row
+// in place.
 void replaceRow(TQuery* q, const QString& table, const std::vector<std::pair<QString, TArg>>& identity,
                 const std::vector<std::pair<QString, TArg>>& extra, const QByteArray& content)
 {
     TDedicatedSession* s = GlobalSession();
-    std::optional<TTransactionGuard> tx;
-    if (!s->InTransaction()) tx.emplace(s);
+    TTransactionGuard tx(s);
     {
         CloseAfter closer{q};
         q->Close();
@@ -94,7 +93,7 @@ void replaceRow(TQuery* q, const QString& table, const std::vector<std::pair<QSt
                          .arg(args.size()),
                      args);
     }
-    if (tx) tx->commit();
+    tx.commit();
 }
 
 void replaceStoredFile(int owner, const QString& name, const QByteArray& content)
@@ -190,31 +189,32 @@ const char* kMainLayouts[][2] = {
 // Stores layouts from a worker thread: its own dataset on the shared session,
 // the new row first and the old one deleted after, no transaction (the
 // user-interface thread may hold one on the same connection).
+// Runs on the saver's thread, on a connection of its own: it never waits for
+// nor joins a transaction the window thread has open. Each layout replaces
+// the older one in one transaction.
 void storeLayoutsFromThread(const std::vector<std::pair<QString, QByteArray>>& layouts, int op)
 {
-    TDedicatedSession* s = GlobalSession();
-    TQuery q(s);
+    const std::unique_ptr<TDedicatedSession> s =
+        TDedicatedSession::OpenConnection(QStringLiteral("UkladySiatek"));
+    TQuery q(s.get());
     q.RequestLive = true;
     q.SetSQL(QStringLiteral("select * from MagazynBlob where 1=2"));
     for (const auto& [name, bytes] : layouts) {
-        int newIndex = 0;
-        {
-            // The insert id is read right after the insert, before another statement runs.
-            std::lock_guard lock(s->Database()->Mutex());
-            q.Open();
-            q.Append();
-            q.FieldByName(QStringLiteral("MB_PRIV"))->SetAsInteger(op);
-            q.FieldByName(QStringLiteral("MB_NAZWA"))->SetAsString(name);
-            q.FieldByName(QStringLiteral("MB_PLIK"))->SetValue(QVariant(bytes));
-            q.FieldByName(QStringLiteral("MB_OPERATORID"))->SetAsInteger(op);
-            q.FieldByName(QStringLiteral("MB_DATAMODYFIKACJI"))->SetAsDateTime(QDateTime::currentDateTime());
-            q.Post();
-            newIndex = q.FieldByName(QStringLiteral("MB_INDEX"))->AsInteger();
-            q.Close();
-        }
+        TTransactionGuard tx(s.get());
+        q.Open();
+        q.Append();
+        q.FieldByName(QStringLiteral("MB_PRIV"))->SetAsInteger(op);
+        q.FieldByName(QStringLiteral("MB_NAZWA"))->SetAsString(name);
+        q.FieldByName(QStringLiteral("MB_PLIK"))->SetValue(QVariant(bytes));
+        q.FieldByName(QStringLiteral("MB_OPERATORID"))->SetAsInteger(op);
+        q.FieldByName(QStringLiteral("MB_DATAMODYFIKACJI"))->SetAsDateTime(QDateTime::currentDateTime());
+        q.Post();
+        const int newIndex = q.FieldByName(QStringLiteral("MB_INDEX"))->AsInteger();
+        q.Close();
         s->ExecQuery(
             QStringLiteral("delete from MagazynBlob where MB_PRIV=:p1 and MB_NAZWA=:p2 and MB_INDEX<>:p3"),
             {op, name, newIndex});
+        tx.commit();
     }
 }
 
@@ -428,7 +428,7 @@ std::shared_future<void> SaveMainGridLayoutsThread(const std::vector<std::pair<Q
     auto task =
         std::make_shared<std::packaged_task<void()>>([layouts, op] { storeLayoutsFromThread(layouts, op); });
     std::shared_future<void> done = task->get_future().share();
-    std::thread([task] { (*task)(); }).detach();
+    StartWorker([task](const std::atomic<bool>&) { (*task)(); });
     return done;
 }
 

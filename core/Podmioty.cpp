@@ -14,41 +14,12 @@ namespace {
 
 const QString kVar = QStringLiteral("Var");
 
-// A transaction this call opened is rolled back unless it got to commit.
-class TOwnTransaction
-{
-public:
-    explicit TOwnTransaction(TDedicatedSession* s) : m_s(s), m_own(!s->InTransaction())
-    {
-        if (m_own) m_s->StartTransaction();
-    }
-    ~TOwnTransaction()
-    {
-        if (m_own && !m_done) {
-            try {
-                m_s->Rollback();
-            } catch (...) {
-            }
-        }
-    }
-    void commit()
-    {
-        if (m_own) m_s->Commit();
-        m_done = true;
-    }
-
-private:
-    TDedicatedSession* m_s;
-    bool m_own;
-    bool m_done = false;
-};
-
 // The company columns of row 1 from the real global settings.
 void writeRowOne(TDedicatedSession* s)
 {
     auto q = s->OpenLiveQuery(QStringLiteral("select * from Podmioty where P_INDEX=1"));
     s->ExecQueryNoParamCheck(QStringLiteral("DROP TEMPORARY TABLE IF EXISTS INI"));
-    TOwnTransaction tx(s);
+    TTransactionGuard tx(s);
     if (q->IsEmpty())
         q->Insert();
     else
@@ -76,7 +47,7 @@ void writeRowOne(TDedicatedSession* s)
 void writeOverlay(TDedicatedSession* s, int id)
 {
     s->ExecQueryNoParamCheck(QStringLiteral("DROP TEMPORARY TABLE IF EXISTS INI"));
-    TOwnTransaction tx(s);
+    TTransactionGuard tx(s);
     s->ExecQueryNoParamCheck(
         QStringLiteral("CREATE TEMPORARY TABLE IF NOT EXISTS INI ENGINE = InnoDB COLLATE "
                        "utf8_polish_ci SELECT INI.* FROM `INI` WHERE 1 "));

@@ -30,6 +30,9 @@ QDateTime DoubleToDateTime(double v);
 
 class TQuery;
 
+// The text of the error a write by key raises when it found no row.
+extern const QString ERowChangedMessage;
+
 class TField
 {
 public:
@@ -135,7 +138,7 @@ public:
     void Open();
     void Close();
     bool Active() const { return m_state != dsInactive; }
-    void ExecSQL(); // a statement without result rows
+    TExecResult ExecSQL(); // a statement without result rows
     TDataSetState State() const { return m_state; }
 
     // Navigation.
@@ -167,7 +170,10 @@ public:
     QString CellText(int row, int col) const;
     QVariant CellValue(int row, int col) const;
 
-    // Editing of live results.
+    // Editing of live results. Post and Delete write by the table's key and
+    // raise ERowChangedMessage when the row is no longer there under that key
+    // (another workstation deleted it or changed its key); the edit stays in
+    // the buffer then.
     void Insert();
     void Append();
     void Edit();

@@ -5,6 +5,7 @@
 #include "billing/FvWystaw.h"
 #include "billing/FvDodajPozycje.h"
 #include "billing/FvWystawDane.h"
+#include "billing/Salda.h"
 #include "core/DataModule.h"
 #include "core/DateTimePicker.h"
 #include "core/DialogPL.h"
@@ -257,6 +258,59 @@ TEST_F(FvWystawTest, CancelLeavesNoInvoiceAndTheNumberIsTakenAgain)
     ASSERT_GT(index, 0);
     EXPECT_EQ(fv("FV_NUMER", index), QStringLiteral("1"));
     EXPECT_EQ(Int(QStringLiteral("select count(*) from FvPozycje")), 1);
+}
+
+// Settlement on "Zapisz" failing after some of its writes: the invoice, its
+// links and the amounts all go back, and the error reaches the operator.
+TEST_F(FvWystawTest, SettlementFailingHalfwayLeavesNoInvoice)
+{
+    struct Case
+    {
+        const char* name;
+        const char* trigger;
+    };
+    const Case cases[] = {
+        {"second link refused",
+         "CREATE TRIGGER settle_fail BEFORE INSERT ON OplatyRozliczenia FOR EACH ROW BEGIN "
+         "SET @links = coalesce(@links, 0) + 1; IF @links >= 2 THEN "
+         "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'second link refused'; END IF; END"},
+        {"payment update after the links refused",
+         "CREATE TRIGGER settle_fail BEFORE UPDATE ON Oplaty FOR EACH ROW "
+         "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'payment refused'"},
+    };
+    const int u = addSubscriber(14, QStringLiteral("przelew"));
+    const int o1 = AddOplata(u, A("40"), QDate(2025, 2, 1));
+    const int o2 = AddOplata(u, A("30"), QDate(2025, 2, 2));
+    RecalcUserSaldo(u);
+    const Amount4 saldo = Money(QStringLiteral("select U_SALDO from Userdb where U_INDEX=:p1"), {u});
+    ASSERT_EQ(saldo, A("70"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        S()->ExecQuery(QStringLiteral("SET @links = 0"));
+        S()->ExecQueryNoParamCheck(QLatin1String(c.trigger));
+        QTimer::singleShot(0, ed, [this] {
+            addLine({QStringLiteral("Abonament"), QStringLiteral("1"), QStringLiteral("100")});
+            QTest::mouseClick(ed->ZapiszBtn, Qt::LeftButton);
+            if (ed->isVisible()) QTest::mouseClick(ed->AnulujBtn, Qt::LeftButton);
+        });
+        EXPECT_THROW(IssueNewFv(u), EDatabaseError);
+        S()->ExecQuery(QStringLiteral("DROP TRIGGER settle_fail"));
+        EXPECT_FALSE(S()->InTransaction());
+        EXPECT_EQ(Int(QStringLiteral("select count(*) from Fv")), 0);
+        EXPECT_EQ(Int(QStringLiteral("select count(*) from FvPozycje")), 0);
+        EXPECT_EQ(Int(QStringLiteral("select count(*) from OplatyRozliczenia")), 0);
+        EXPECT_EQ(OplataOpen(o1), A("40"));
+        EXPECT_EQ(OplataOpen(o2), A("30"));
+        EXPECT_EQ(Money(QStringLiteral("select U_SALDO from Userdb where U_INDEX=:p1"), {u}), saldo);
+    }
+    // Without the fault the same invoice goes through and is paid from both payments.
+    const int index = issue(u, [&] {
+        addLine({QStringLiteral("Abonament"), QStringLiteral("1"), QStringLiteral("100")});
+        QTest::mouseClick(ed->ZapiszBtn, Qt::LeftButton);
+    });
+    ASSERT_GT(index, 0);
+    EXPECT_EQ(Int(QStringLiteral("select count(*) from OplatyRozliczenia")), 2);
+    EXPECT_EQ(fv("FV_KWOTADOROZLICZENIA", index), QStringLiteral("30.00"));
 }
 
 TEST_F(FvWystawTest, NegativeGrossIsRefusedAndTheEditorStaysOpen)

@@ -285,14 +285,34 @@ TEST_F(RozliczeniaTest, PayDocumentRefusesBeforeWritingAnything)
     EXPECT_EQ(DocOpen('F', fv), A("80"));
 }
 
-TEST_F(RozliczeniaTest, FailingStatementAnswersFalse)
+// A statement failing halfway through an operation (after the links were
+// written) raises and leaves nothing of the operation behind.
+TEST_F(RozliczeniaTest, FailingStatementRaisesAndLeavesNoHalfAppliedAmounts)
 {
     const int o = AddOplata(u, A("100"), QDate(2025, 2, 15));
-    AddDoc('F', u, A("60"), QDate(2025, 1, 10));
+    const int fv = AddDoc('F', u, A("60"), QDate(2025, 1, 10));
+    S()->ExecQueryNoParamCheck(
+        QStringLiteral("CREATE TRIGGER oplaty_fail BEFORE UPDATE ON Oplaty FOR EACH ROW "
+                       "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'"));
+    EXPECT_THROW(SettleOplata(o, u), EDatabaseError);
+    EXPECT_THROW(SettleDocument(QStringLiteral("F"), fv), EDatabaseError);
+    EXPECT_FALSE(S()->InTransaction());
+    EXPECT_EQ(Int(QStringLiteral("select count(*) from OplatyRozliczenia")), 0);
+    EXPECT_EQ(OplataOpen(o), A("100"));
+    EXPECT_EQ(DocOpen('F', fv), A("60"));
+
+    // Inside a caller's transaction the caller's own writes stay until its guard decides.
+    S()->ExecQuery(QStringLiteral("DROP TRIGGER oplaty_fail"));
     S()->ExecQuery(QStringLiteral("drop table OplatyRozliczenia"));
-    EXPECT_FALSE(SettleOplata(o, u));
-    EXPECT_FALSE(SettleDocument(QStringLiteral("F"), Int(QStringLiteral("select max(FV_INDEX) from Fv"))));
-    EXPECT_EQ(OplataOpen(o), A("100")); // the link was the first write
+    {
+        TTransactionGuard caller(S());
+        S()->ExecQuery(QStringLiteral("update Userdb set U_UWAGI='x' where U_INDEX=:p1"), {u});
+        EXPECT_THROW(SettleOplata(o, u), EDatabaseError);
+        EXPECT_TRUE(S()->InTransaction());
+        EXPECT_EQ(Text(QStringLiteral("select U_UWAGI from Userdb where U_INDEX=:p1"), {u}),
+                  QStringLiteral("x"));
+    }
+    EXPECT_EQ(OplataOpen(o), A("100"));
 }
 
 // SettleUserOplaty spreads all open payments over one picture of the open

@@ -223,6 +223,79 @@ TEST_F(SessionTest, TransactionsRollBackAndCommit)
     EXPECT_EQ(S()->GetQueryValueAsString(QStringLiteral("select T_TXT from t")), QStringLiteral("kept"));
 }
 
+// An inner guard on a session already in a transaction is a savepoint: it
+// never commits the outer transaction, and only its own part goes with it.
+TEST_F(SessionTest, NestedGuardIsASavepointOfTheOuterTransaction)
+{
+    struct Case
+    {
+        const char* name;
+        bool innerCommits;
+        bool outerCommits;
+        QStringList stored;
+    };
+    const Case cases[] = {
+        {"outer rolled back takes the committed inner part along", true, false, {}},
+        {"inner rolled back, outer committed keeps only the outer rows", false, true, {"outer"}},
+        {"both committed keep both", true, true, {"outer", "inner"}},
+    };
+    QTemporaryDir tmp;
+    DefaultSessionPrivateDir = tmp.path() + QStringLiteral("/orlix_priv/");
+    TDedicatedSession other(QStringLiteral("DedicatedSession"));
+    const QString all = QStringLiteral("select T_TXT from t order by T_INDEX");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        S()->ExecQuery(QStringLiteral("delete from t"));
+        {
+            TTransactionGuard outer(S());
+            EXPECT_FALSE(outer.Nested());
+            S()->ExecQuery(QStringLiteral("insert into t set T_TXT='outer'"));
+            {
+                TTransactionGuard inner(S());
+                EXPECT_TRUE(inner.Nested());
+                S()->ExecQuery(QStringLiteral("insert into t set T_TXT='inner'"));
+                if (c.innerCommits) inner.commit();
+            }
+            EXPECT_TRUE(S()->InTransaction());
+            // Nothing is committed before the outer guard says so.
+            EXPECT_TRUE(other.GetQueryValuesAsList(all).isEmpty());
+            if (c.outerCommits) outer.commit();
+        }
+        EXPECT_FALSE(S()->InTransaction());
+        EXPECT_EQ(S()->GetQueryValuesAsList(all), c.stored);
+    }
+}
+
+TEST_F(SessionTest, FailedInnerStepRollsBackToItsSavepointOnly)
+{
+    {
+        TTransactionGuard outer(S());
+        S()->ExecQuery(QStringLiteral("insert into t set T_INDEX=1, T_TXT='a'"));
+        {
+            TTransactionGuard middle(S());
+            S()->ExecQuery(QStringLiteral("insert into t set T_INDEX=2, T_TXT='b'"));
+            try {
+                TTransactionGuard inner(S());
+                S()->ExecQuery(QStringLiteral("insert into t set T_INDEX=3, T_TXT='c'"));
+                S()->ExecQuery(QStringLiteral("insert into t set T_INDEX=1, T_TXT='duplicate'"));
+                inner.commit();
+                ADD_FAILURE() << "no error";
+            } catch (const EDatabaseError&) {
+            }
+            middle.commit();
+        }
+        // A guard opened after the failed one nests again at the right depth.
+        {
+            TTransactionGuard again(S());
+            EXPECT_TRUE(again.Nested());
+            S()->ExecQuery(QStringLiteral("insert into t set T_INDEX=4, T_TXT='d'"));
+        }
+        outer.commit();
+    }
+    EXPECT_EQ(S()->GetQueryValuesAsList(QStringLiteral("select T_TXT from t order by T_INDEX")),
+              (QStringList{"a", "b"}));
+}
+
 TEST_F(SessionTest, PrivateSessionsGetTheirOwnFoldersAndNames)
 {
     QTemporaryDir tmp;

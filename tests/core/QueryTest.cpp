@@ -3,6 +3,7 @@
 #include "tests/support/TestDb.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 class QueryTest : public DbTest
 {
@@ -76,6 +77,72 @@ TEST_F(QueryTest, LiveEditsAreWrittenBackByKey)
     q->FieldByName(QStringLiteral("GR_NAZWA"))->SetAsString(QStringLiteral("cancelled"));
     q->Cancel();
     EXPECT_TRUE(S()->IsQueryEmpty(QStringLiteral("select 1 from GR where GR_NAZWA='cancelled'")));
+}
+
+TEST_F(QueryTest, ExecQueryReportsFoundRowsAndInsertIdOfItsOwnStatement)
+{
+    const TExecResult inserted = S()->ExecQuery(QStringLiteral("insert into GR set GR_NAZWA='delta'"));
+    EXPECT_EQ(inserted.RowsAffected, 1);
+    EXPECT_EQ(inserted.InsertId, 4);
+    // Rows that already hold the value count too: a zero means no such row.
+    EXPECT_EQ(S()->ExecQuery(QStringLiteral("update GR set GR_OPIS='opis' where GR_INDEX<=2")).RowsAffected,
+              2);
+    EXPECT_EQ(S()->ExecQuery(QStringLiteral("update GR set GR_OPIS='x' where GR_INDEX=99")).RowsAffected, 0);
+}
+
+// Another workstation deletes the row or changes its key while this one has
+// it open: the write by key finds nothing and says so, instead of the edit
+// vanishing without a word; nothing is written and the edit stays in the buffer.
+TEST_F(QueryTest, WriteToARowGoneUnderAnotherWorkstationIsRefused)
+{
+    struct Case
+    {
+        const char* name;
+        const char* other; // what the second workstation does to row 2
+        bool deleteIt;     // this workstation deletes instead of editing
+    };
+    const Case cases[] = {
+        {"deleted, then edited", "delete from GR where GR_INDEX=2", false},
+        {"key changed, then edited", "update GR set GR_INDEX=20 where GR_INDEX=2", false},
+        {"deleted, then deleted", "delete from GR where GR_INDEX=2", true},
+    };
+    QTemporaryDir tmp;
+    DefaultSessionPrivateDir = tmp.path() + QStringLiteral("/orlix_priv/");
+    TDedicatedSession other(QStringLiteral("DedicatedSession"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        S()->ExecQuery(QStringLiteral("delete from GR"));
+        for (int i = 1; i <= 3; ++i)
+            S()->ExecQuery(QStringLiteral("insert into GR set GR_INDEX=:p1, GR_NAZWA=:p2"),
+                           {i, QStringLiteral("n%1").arg(i)});
+        auto q = S()->OpenLiveQuery(QStringLiteral("select * from GR order by GR_INDEX"));
+        ASSERT_TRUE(q->Locate(QStringLiteral("GR_INDEX"), TArg(2)));
+        other.ExecQuery(QLatin1String(c.other));
+        try {
+            if (c.deleteIt) {
+                q->Delete();
+            } else {
+                q->Edit();
+                q->FieldByName(QStringLiteral("GR_NAZWA"))->SetAsString(QStringLiteral("nowa"));
+                q->Post();
+            }
+            ADD_FAILURE() << "no error";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(),
+                      QStringLiteral("Rekord został zmieniony lub usunięty przez inne stanowisko. "
+                                     "Odśwież dane i spróbuj ponownie."));
+        }
+        EXPECT_EQ(q->RecordCount(), 3);
+        if (!c.deleteIt) {
+            EXPECT_EQ(q->State(), dsEdit);
+            EXPECT_EQ(q->FieldByName(QStringLiteral("GR_NAZWA"))->AsString(), QStringLiteral("nowa"));
+            q->Cancel();
+        }
+        EXPECT_EQ(
+            S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from GR where GR_NAZWA='nowa'")), 0);
+        EXPECT_EQ(S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from GR")),
+                  QString::fromLatin1(c.other).startsWith(QLatin1String("delete")) ? 2 : 3);
+    }
 }
 
 TEST_F(QueryTest, ReadOnlyResultRefusesEdits)

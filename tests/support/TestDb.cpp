@@ -2,6 +2,7 @@
 
 #include "core/Query.h"
 #include "core/SchemaUpgrade.h"
+#include "core/WorkerThreads.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -76,6 +77,8 @@ void DbTest::SetUp()
 
 void DbTest::TearDown()
 {
+    // No worker of the test may go on into the next one or past the database.
+    StopAndJoinWorkers();
     ReleaseGlobalSession();
     if (m_db) {
         // A test may have registered its own connection under the same name.
