@@ -1,6 +1,7 @@
 #include "platform/QrCodeFile.h"
 
 #include "core/Session.h"
+#include "platform/PrivateFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ bool MakeQrCodeFile(const QString& text, const QString& fileName)
     if (text.isEmpty() || fileName.isEmpty()) return false;
     const QImage img = MakeQrCodeImage(text);
     if (img.isNull()) return false;
-    QDir().mkpath(PrivateFolder);
+    MakePrivateFolder(PrivateFolder);
     const QString path = PrivateFolder + fileName + QStringLiteral(".bmp");
     QFile::remove(path);
     return img.save(path, "BMP");
