@@ -65,7 +65,8 @@ int sendSmtp(const QString& mode, const TPreparedMail& p, const TMailSettings& s
     const QStringList recipients = SplitMailList(list, true);
     // A bad address stops the whole call before the first session: nothing
     // goes out half-way.
-    for (const QString& address : QStringList(recipients) << p.fromAddress)
+    const QStringList addresses = QStringList(recipients) << p.fromAddress;
+    for (const QString& address : addresses)
         if (!IsSafeMailAddress(address)) return refuseInsecure(UnsafeMailAddressText(address));
     const bool sms = mode == QLatin1String("SMS");
     const QList<TMailAttachment> files = sms ? QList<TMailAttachment>() : readAttachments(p.attachments);

@@ -113,7 +113,7 @@ TEST(KwotaSlownie, EdgeAmountsStayInsideTheTables)
     EXPECT_EQ(AmountInWords(Amount4::fromRaw(std::numeric_limits<qint64>::min())),
               QStringLiteral("minus ") + top);
     EXPECT_EQ(AmountInWords(Amount4::fromRaw(-49)), QStringLiteral("minus zero złotych  zero groszy"));
-    EXPECT_EQ(AmountInWords(-0.995), QStringLiteral("minus zero złotych dziewięćdziesiąt dziewięć groszy"));
+    EXPECT_EQ(AmountInWords(-0.995), QStringLiteral("minus jeden złoty  zero groszy"));
     EXPECT_EQ(AmountInWords(9e18), QStringLiteral("dziewięć milionów bilionów złotych  zero groszy"));
     const double none[] = {1e19,
                            -1e19,

@@ -104,5 +104,5 @@ QString TSmtpTestServer::CertificatePath() const
 
 QString TSmtpTestServer::CertificateFingerprint() const
 {
-    return m_certificate.isEmpty() ? QString() : CertificateFingerprint(m_certificate);
+    return m_certificate.isEmpty() ? QString() : ::CertificateFingerprint(m_certificate);
 }
