@@ -39,8 +39,8 @@ int main(int argc, char* argv[])
         db.Open();
         TDatabase::Register(&db);
         TDedicatedSession* s = GlobalSession();
-        s->ExecQuery(QStringLiteral("CREATE DATABASE IF NOT EXISTS bench_access"));
-        s->ExecQuery(QStringLiteral("USE bench_access"));
+        s->ExecQuery(QStringLiteral("CREATE DATABASE IF NOT EXISTS orlix6_bench_access"));
+        s->ExecQuery(QStringLiteral("USE orlix6_bench_access"));
         s->ExecQuery(QStringLiteral("CREATE TABLE IF NOT EXISTS b (B_INDEX int NOT NULL AUTO_INCREMENT PRIMARY KEY, "
                                     "B_NUM int NOT NULL) ENGINE=InnoDB"));
         s->ExecQuery(QStringLiteral("TRUNCATE TABLE b"));
@@ -85,7 +85,7 @@ int main(int argc, char* argv[])
         std::printf("bare_connector_c_us_per_call: %.2f\n", bareNs / 1000.0 / calls);
         std::printf("get_query_value_as_integer_us_per_call: %.2f\n", layerNs / 1000.0 / calls);
         std::printf("ratio: %.3f\n", double(layerNs) / double(bareNs));
-        s->ExecQuery(QStringLiteral("DROP DATABASE bench_access"));
+        s->ExecQuery(QStringLiteral("DROP DATABASE orlix6_bench_access"));
         ReleaseGlobalSession();
         TDatabase::Unregister(&db);
     } catch (const EDatabaseError& e) {

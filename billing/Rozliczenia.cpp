@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -196,7 +197,7 @@ struct TOpenDoc
     Amount4 open;
     QDate due; // invalid when the document has none
     QString number;
-    qint64 order; // due date as a day number; no due date counts as today
+    qint64 order; // due date as a day number; no due date is the most overdue of all
 };
 
 // A subscriber's open documents of the three kinds, each list oldest due first.
@@ -218,12 +219,14 @@ TOpenDocs loadOpenDocs(int userIndex)
             "select 2, PZ_INDEX, PZ_KWOTADOROZLICZENIA, PZ_DATAPLATNOSCI, PZ_NUMERTXT from Pz where "
             "PZ_INDEXUSER=:p3 and PZ_KWOTADOROZLICZENIA > 0"),
         {userIndex, userIndex, userIndex});
-    const qint64 today = QDate::currentDate().toJulianDay();
+    // A document without a due date comes before every dated one, as the
+    // balance counts it overdue since ever; payments must reach it first.
+    const qint64 undated = std::numeric_limits<qint64>::min();
     for (q->First(); !q->Eof(); q->Next()) {
         const QDate due = q->Fields(3)->AsDate();
         d.docs[q->Fields(0)->AsInteger()].push_back({q->Fields(1)->AsInteger(), q->Fields(2)->AsCurrency(),
                                                      due, q->Fields(4)->AsString(),
-                                                     due.isValid() ? due.toJulianDay() : today});
+                                                     due.isValid() ? due.toJulianDay() : undated});
     }
     for (auto& list : d.docs)
         std::sort(list.begin(), list.end(), [](const TOpenDoc& a, const TOpenDoc& b) {

@@ -1,5 +1,7 @@
 #include "core/Amount4.h"
 
+#include "core/Amount4Range.h"
+
 #include <cmath>
 
 namespace {
@@ -24,9 +26,17 @@ Amount4 Amount4::fromDouble(double v)
     return fromLongDouble(static_cast<long double>(v));
 }
 
+EAmountRange::EAmountRange()
+    : std::runtime_error("Kwota jest zbyt duża: największa możliwa kwota to 922 337 203 685 477,58 zł.")
+{
+}
+
 Amount4 Amount4::fromLongDouble(long double v)
 {
-    return Amount4{roundHalfEven(v * static_cast<long double>(Scale))};
+    const long double scaled = v * static_cast<long double>(Scale);
+    // 2^63 is exact in long double; NaN fails the test too.
+    if (!(scaled > -9223372036854775808.0L && scaled < 9223372036854775807.0L)) throw EAmountRange();
+    return Amount4{roundHalfEven(scaled)};
 }
 
 bool Amount4::tryParse(const QString& text, Amount4& out)
@@ -50,8 +60,8 @@ bool Amount4::tryParse(const QString& text, Amount4& out)
             anyDigit = true;
             const int d = c.digitValue();
             if (!seenSep) {
-                if (whole > (INT64_MAX - d) / 10 / Scale) return false;
-                whole = whole * 10 + d;
+                if (__builtin_mul_overflow(whole, 10, &whole) || __builtin_add_overflow(whole, d, &whole))
+                    return false;
             } else if (fracDigits < 4) {
                 frac = frac * 10 + d;
                 ++fracDigits;
@@ -71,19 +81,22 @@ bool Amount4::tryParse(const QString& text, Amount4& out)
         frac *= 10;
         ++fracDigits;
     }
-    qint64 r = whole * Scale + frac;
-    if (roundDigit > 5 || (roundDigit == 5 && (restNonZero || (r % 2) != 0))) ++r;
+    qint64 r = 0;
+    if (__builtin_mul_overflow(whole, Scale, &r) || __builtin_add_overflow(r, frac, &r)) return false;
+    if ((roundDigit > 5 || (roundDigit == 5 && (restNonZero || (r % 2) != 0))) &&
+        __builtin_add_overflow(r, 1, &r))
+        return false;
     out.raw = negative ? -r : r;
     return true;
 }
 
 QString Amount4::toSqlText() const
 {
-    const qint64 a = raw < 0 ? -raw : raw;
+    const quint64 a = raw < 0 ? 0 - quint64(raw) : quint64(raw);
     return QStringLiteral("%1%2.%3")
         .arg(raw < 0 ? QStringLiteral("-") : QString())
-        .arg(a / Scale)
-        .arg(a % Scale, 4, 10, QLatin1Char('0'));
+        .arg(a / quint64(Scale))
+        .arg(a % quint64(Scale), 4, 10, QLatin1Char('0'));
 }
 
 Amount4 Amount4::roundedTo(int places) const
@@ -93,7 +106,8 @@ Amount4 Amount4::roundedTo(int places) const
     qint64 unit = 1;
     for (int i = places; i < 4; ++i)
         unit *= 10;
-    const qint64 a = raw < 0 ? -raw : raw;
-    const qint64 r = (a + unit / 2) / unit * unit;
-    return Amount4{raw < 0 ? -r : r};
+    const quint64 a = raw < 0 ? 0 - quint64(raw) : quint64(raw);
+    const quint64 r = (a + quint64(unit / 2)) / quint64(unit) * quint64(unit);
+    if (r > quint64(INT64_MAX)) throw EAmountRange();
+    return Amount4{raw < 0 ? -qint64(r) : qint64(r)};
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Money as a signed count of 1/10000 of a złoty: exact sums, no double drift.
+#include "core/Amount4Range.h"
 #include <QString>
 #include <cstdint>
 
@@ -14,7 +15,11 @@ struct Amount4
     // An expression of amounts is evaluated in extended precision and rounded
     // once, when its result is stored: this is that one rounding.
     static Amount4 fromLongDouble(long double v);
-    static constexpr Amount4 fromInt(qint64 whole) { return Amount4{whole * Scale}; }
+    static constexpr Amount4 fromInt(qint64 whole)
+    {
+        if (whole > INT64_MAX / Scale || whole < INT64_MIN / Scale) throw EAmountRange();
+        return Amount4{whole * Scale};
+    }
     // Parses "-123.45", "123,4567", "12"; false on anything else. Digits past
     // the fourth decimal round half to even.
     static bool tryParse(const QString& text, Amount4& out);
@@ -31,20 +36,22 @@ struct Amount4
     Amount4 roundedTo(int places) const;
 
     bool isZero() const { return raw == 0; }
-    Amount4 abs() const { return {raw < 0 ? -raw : raw}; }
+    Amount4 abs() const { return raw < 0 ? -*this : *this; }
 
-    Amount4 operator+(Amount4 o) const { return {raw + o.raw}; }
-    Amount4 operator-(Amount4 o) const { return {raw - o.raw}; }
-    Amount4 operator-() const { return {-raw}; }
-    Amount4& operator+=(Amount4 o)
+    Amount4 operator+(Amount4 o) const
     {
-        raw += o.raw;
-        return *this;
+        Amount4 r;
+        if (__builtin_add_overflow(raw, o.raw, &r.raw)) throw EAmountRange();
+        return r;
     }
-    Amount4& operator-=(Amount4 o)
+    Amount4 operator-(Amount4 o) const
     {
-        raw -= o.raw;
-        return *this;
+        Amount4 r;
+        if (__builtin_sub_overflow(raw, o.raw, &r.raw)) throw EAmountRange();
+        return r;
     }
+    Amount4 operator-() const { return Amount4{} - *this; }
+    Amount4& operator+=(Amount4 o) { return *this = *this + o; }
+    Amount4& operator-=(Amount4 o) { return *this = *this - o; }
     auto operator<=>(const Amount4&) const = default;
 };

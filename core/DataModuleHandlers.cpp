@@ -307,6 +307,7 @@ void TData::bindHandlers()
         const QString k = QLatin1String(key);
         q->AfterPost = [k](TQuery& ds) { RefreshQuery(&ds, k); };
     }
+    QOperator->SecretColumns = {QStringLiteral("OP_HASLO")};
     QOperator->AfterPost = [](TQuery& q) {
         RefreshQuery(&q, QStringLiteral("OP_INDEX"));
         LogEvent(QStringLiteral("Edycja danych Operatora"));

@@ -119,9 +119,13 @@ QString TDbIni::ReadString(const QString& section, const QString& ident, const Q
     return q->Fields(0)->AsString(); // NULL reads as the empty text
 }
 
-void TDbIni::WriteString(const QString& section, const QString& ident, const QString& value)
+void TDbIni::WriteString(const QString& section, const QString& ident, const QString& text)
 {
     TDedicatedSession* s = GlobalSession();
+    // Passwords kept as settings (mail, gateways) stay out of error texts.
+    const bool secret = ident.contains(QLatin1String("haslo"), Qt::CaseInsensitive) ||
+                        ident.contains(QLatin1String("password"), Qt::CaseInsensitive);
+    const TArg value = secret ? TArg::Secret(text) : TArg(text);
     const QString update = QStringLiteral("update INI set I_VALUE = :p1 where I_FILENAME = :p2 and I_OPERATOR = :p3 "
                                           "and I_SECTION = :p4 and I_IDENT = :p5");
     if (s->IsQueryEmpty(QStringLiteral("Select 1 from INI where I_FILENAME = :p1 and I_OPERATOR = :p2 and "

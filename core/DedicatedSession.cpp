@@ -1,6 +1,7 @@
 #include "core/DedicatedSession.h"
 
 #include "core/Query.h"
+#include "platform/PrivateFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -104,6 +105,22 @@ void TDatabase::Open()
     const QByteArray db = m_params.database.toUtf8();
     const QByteArray sock = m_params.socket.toUtf8();
     const bool useSocket = !m_params.socket.isEmpty();
+    const QByteArray sslCa = m_params.sslCa.toUtf8();
+    const QByteArray sslCert = m_params.sslCert.toUtf8();
+    const QByteArray sslKey = m_params.sslKey.toUtf8();
+    // A TCP session the data source gives TLS keys is encrypted, and with
+    // SSLVERIFY only to a server whose certificate the CA file vouches for.
+    // A unix socket ("localhost" too) never leaves the machine: left as it is.
+    const bool tcp = !useSocket && !host.isEmpty() && host != "localhost";
+    if (tcp && m_params.UsesTls()) {
+        my_bool on = 1;
+        mysql_optionsv(m, MYSQL_OPT_SSL_ENFORCE, &on);
+        if (!sslCa.isEmpty()) mysql_optionsv(m, MYSQL_OPT_SSL_CA, sslCa.constData());
+        if (!sslCert.isEmpty()) mysql_optionsv(m, MYSQL_OPT_SSL_CERT, sslCert.constData());
+        if (!sslKey.isEmpty()) mysql_optionsv(m, MYSQL_OPT_SSL_KEY, sslKey.constData());
+        my_bool verify = m_params.sslVerify ? 1 : 0;
+        mysql_optionsv(m, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+    }
     if (!mysql_real_connect(m, useSocket ? "localhost" : (host.isEmpty() ? "localhost" : host.constData()),
                             user.constData(), pass.constData(), db.isEmpty() ? nullptr : db.constData(),
                             m_params.port, useSocket ? sock.constData() : nullptr, CLIENT_FOUND_ROWS)) {
@@ -212,7 +229,7 @@ TDedicatedSession::TDedicatedSession(const QString& name, const QString& databas
             candidate = QStringLiteral("%1_%2_%3").arg(p, name).arg(counter, 8, 10, QLatin1Char('0'));
         }
         g_sessionFolders.append(candidate);
-        QDir().mkpath(candidate);
+        MakePrivateFolder(candidate);
     }
     PrivateDir = candidate;
     SessionName = QStringLiteral("%1_%2").arg(name).arg(counter, 8, 10, QLatin1Char('0'));
@@ -367,7 +384,8 @@ void TDedicatedSession::DecorateQueryError(EDatabaseError& e, const QString& met
         for (const QString& line : query->SQLLines()) sqlText += line + QStringLiteral("\r\n");
         for (const TParam& p : query->Params()) {
             params += QStringLiteral("\r\n%1 [%2] = \"%3\"")
-                          .arg(p.Name, QString::fromLatin1(FieldTypeName(p.DataType)), p.DisplayValue());
+                          .arg(p.Name, QString::fromLatin1(FieldTypeName(p.DataType)),
+                               p.Secret ? QStringLiteral("***") : p.DisplayValue());
         }
         if (!params.isEmpty()) params = QStringLiteral("\r\n    SQL Params: \r\n") + params;
     }

@@ -48,6 +48,12 @@ public:
     TArg(const void* p) : m_kind(p ? Kind::Pointer : Kind::Null) {}
     // Wide characters are refused as the old layer refused them.
     TArg(QChar) : m_kind(Kind::Invalid) {}
+    // A value an error text must not show (a password): "***" there instead.
+    static TArg Secret(TArg value)
+    {
+        value.m_secret = true;
+        return value;
+    }
 
     Kind kind() const { return m_kind; }
     qint64 intValue() const { return m_int; }
@@ -55,6 +61,7 @@ public:
     const QString& textValue() const { return m_text; }
     const TField* field() const { return m_field; }
     const TParam* param() const { return m_param; }
+    bool secret() const { return m_secret; }
 
 private:
     Kind m_kind;
@@ -63,6 +70,7 @@ private:
     QString m_text;
     const TField* m_field = nullptr;
     const TParam* m_param = nullptr;
+    bool m_secret = false;
 };
 using TArgs = std::vector<TArg>;
 
@@ -75,6 +83,14 @@ struct TConnectionParams
     QString database;
     QString user;
     QString password;
+    // TLS of a TCP session (the data source's SSLCA, SSLCERT, SSLKEY, SSLVERIFY,
+    // FORCETLS); a unix socket ignores them.
+    QString sslCa;
+    QString sslCert;
+    QString sslKey;
+    bool sslVerify = false;
+    bool forceTls = false;
+    bool UsesTls() const { return forceTls || sslVerify || !sslCa.isEmpty() || !sslCert.isEmpty(); }
 };
 
 // One open connection to the server (the "database component"). Statements on

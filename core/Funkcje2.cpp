@@ -219,8 +219,12 @@ QImage MakeCode128Picture(const QString& text)
 
 // ---------------------------------------------------------------- address book
 
-QString CsvField(const QString& value, QChar separator)
+QString CsvField(const QString& text, QChar separator)
 {
+    // A spreadsheet runs a cell that starts like a formula: the quote makes it text.
+    static const QString formulaStarts = QStringLiteral("=+-@");
+    const QString value =
+        !text.isEmpty() && formulaStarts.contains(text.at(0)) ? QLatin1Char('\'') + text : text;
     if (!value.contains(separator) && !value.contains(QLatin1Char('"')) &&
         !value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')))
         return value;

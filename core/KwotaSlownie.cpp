@@ -55,6 +55,9 @@ QString words(const char16_t* w)
 
 QString GroupInWords(int n)
 {
+    // Only 0..999 has words; anything else keeps its last three digits, so
+    // no value reads outside the tables.
+    n = n < 0 ? int(-(qint64(n) % 1000)) : n % 1000;
     const int units = n % 10, tens = n / 10 % 10, hundreds = n / 100 % 10;
     QString out;
     if (hundreds != 0) out += words(kHundreds[hundreds]);
@@ -67,22 +70,34 @@ QString GroupInWords(int n)
     return out;
 }
 
-QString NumberInWords(qint64 n)
+namespace {
+
+QString numberInWords(quint64 n)
 {
     QString out;
     for (const Scale& s : kScales) {
-        const qint64 k = n / s.value % 1000;
+        const quint64 unit = quint64(s.value);
+        const quint64 k = n / unit % 1000;
         // Amounts beyond the largest scale keep its word for the whole leading part.
-        const qint64 lead = (&s == &kScales[0]) ? n / s.value : k;
+        const quint64 lead = (&s == &kScales[0]) ? n / unit : k;
         if (lead == 0) continue;
         if (lead >= 1000)
-            out += NumberInWords(lead);
+            out += numberInWords(lead);
         else
             out += GroupInWords(int(lead));
-        out += scaleWord(lead, s) + QLatin1Char(' ');
+        out += scaleWord(qint64(lead), s) + QLatin1Char(' ');
     }
     out += GroupInWords(int(n % 1000));
     return out;
+}
+
+} // namespace
+
+QString NumberInWords(qint64 n)
+{
+    // The magnitude as unsigned: even the most negative number has one.
+    if (n < 0) return QStringLiteral("minus ") + numberInWords(0 - quint64(n));
+    return numberInWords(quint64(n));
 }
 
 QString ZlotyWordForm(qint64 z)
@@ -127,13 +142,16 @@ QString spell(bool negative, qint64 z, int g)
 QString AmountInWords(double amount)
 {
     const double a = std::fabs(amount);
+    // No words for what no amount can be (NaN, infinity, past 2^63 zł):
+    // an empty text rather than a number made up by an overflow.
+    if (!(a < 9223372036854775807.0)) return QString();
     const double whole = std::trunc(a);
     return spell(amount < 0, qint64(whole), int(std::round((a - whole) * 100)));
 }
 
 QString AmountInWords(Amount4 amount)
 {
-    const qint64 a = amount.raw < 0 ? -amount.raw : amount.raw;
-    const qint64 frac = a % Amount4::Scale; // ten-thousandths
-    return spell(amount.raw < 0, a / Amount4::Scale, int((frac + 50) / 100));
+    const quint64 a = amount.raw < 0 ? 0 - quint64(amount.raw) : quint64(amount.raw);
+    const quint64 frac = a % quint64(Amount4::Scale); // ten-thousandths
+    return spell(amount.raw < 0, qint64(a / quint64(Amount4::Scale)), int((frac + 50) / 100));
 }

@@ -16,5 +16,16 @@ TConnectionParams ConnectionParamsFromEntry(const TOdbcEntry& e)
     p.database = first({"DATABASE"});
     p.user = first({"UID", "USER"});
     p.password = first({"PWD", "PASSWORD"});
+    // The TLS keys of the MariaDB driver's own entries; booleans as it reads them.
+    auto flag = [&](const char* key) {
+        const QString v = first({key}).trimmed().toLower();
+        return v == QLatin1String("1") || v == QLatin1String("on") || v == QLatin1String("yes") ||
+               v == QLatin1String("true");
+    };
+    p.sslCa = first({"SSLCA"});
+    p.sslCert = first({"SSLCERT"});
+    p.sslKey = first({"SSLKEY"});
+    p.sslVerify = flag("SSLVERIFY");
+    p.forceTls = flag("FORCETLS");
     return p;
 }

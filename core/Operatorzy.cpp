@@ -104,7 +104,15 @@ QString ServicePasswordFor(const QString& secret, const QDate& day)
 
 QString CurrentServicePassword()
 {
-    return ServicePasswordFor(InstallationSecret(), QDate::currentDate());
+    // The server's date, not the workstation's: one password a day for the
+    // whole office, whatever a workstation's clock says.
+    try {
+        const QDate day = QDate::fromString(
+            GlobalSession()->GetQueryValueAsString(QStringLiteral("select curdate()")), Qt::ISODate);
+        return ServicePasswordFor(InstallationSecret(), day);
+    } catch (const EDatabaseError&) {
+        return QString();
+    }
 }
 
 QString SpecialLevelPassword()

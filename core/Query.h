@@ -90,6 +90,8 @@ public:
     bool IsNull = true;
     QString Text;   // the value as text (numbers with a point)
     QByteArray Bytes; // the value of a binary field (DataType ftBlob), sent as it is
+    bool Secret = false; // a password: error texts show "***" instead of the value
+    void MarkSecret() { Secret = true; }
     // Sets value and type from an argument, as the binding table says.
     void Assign(const TArg& arg);
     void Clear();
@@ -133,6 +135,8 @@ public:
     bool RequestLive = false;
     // For live results the table and key written back; found from the result when empty.
     QString UpdateTableName;
+    // Columns holding passwords: Post marks their values secret for error texts.
+    QStringList SecretColumns;
     QString KeyFieldNames; // ";"-separated
 
     void Open();

@@ -222,6 +222,7 @@ void TParam::Clear()
 
 void TParam::Assign(const TArg& a)
 {
+    if (a.secret() || (a.kind() == TArg::Kind::Param && a.param()->Secret)) Secret = true;
     Bound = true;
     IsNull = false;
     Bytes.clear();

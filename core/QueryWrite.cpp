@@ -134,6 +134,7 @@ void TQuery::Post()
         const QByteArray& v = m_editBuf[c];
         if (isBinaryType(m_fields[c]->DataType)) args.push_back(TArg(*m_fields[c]));
         else args.push_back(v.isNull() ? TArg() : TArg(QString::fromUtf8(v)));
+        if (SecretColumns.contains(col, Qt::CaseInsensitive)) args.back() = TArg::Secret(args.back());
     }
     auto keyCol = [&](const QString& k) { return FieldByName(k)->Index(); };
     if (m_state == dsEdit) {

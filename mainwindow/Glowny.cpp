@@ -18,6 +18,7 @@
 #include "core/Session.h"
 #include "mainwindow/GlownyUserGrid.h"
 #include "mainwindow/User.h"
+#include "platform/PrivateFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -143,7 +144,7 @@ void TFormGlowny::formCreate()
     // The private folder: also where private sessions make theirs.
     try {
         const QString priv = ProgramFolder() + QStringLiteral("orlix_priv");
-        if (!QDir(priv).exists()) QDir().mkpath(priv);
+        MakePrivateFolder(priv);
         if (QDir(priv).exists()) {
             PrivateFolder = priv + QLatin1Char('/');
             DefaultSessionPrivateDir = PrivateFolder;
@@ -282,8 +283,8 @@ void TFormGlowny::applyFolders()
     if (ExportFolder.size() < 2) ExportFolder = ProgramFolder() + QStringLiteral("orlix_eksporty/");
     ArchiveFolder = ReadIniString(OperatorId, QStringLiteral("KatalogArch"), QString()) + QLatin1Char('/');
     if (ArchiveFolder.size() < 2) ArchiveFolder = ProgramFolder() + QStringLiteral("orlix_archiwizacja/");
-    QDir().mkpath(ExportFolder);
-    QDir().mkpath(ArchiveFolder);
+    MakePrivateFolder(ExportFolder);
+    MakePrivateFolder(ArchiveFolder);
 }
 
 void TFormGlowny::ApplyWorkstationSettings()

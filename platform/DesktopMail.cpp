@@ -3,6 +3,19 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+bool IsSafeMailAddress(const QString& address)
+{
+    return !address.contains(QLatin1Char('\r')) && !address.contains(QLatin1Char('\n')) &&
+           !address.trimmed().startsWith(QLatin1Char('-'));
+}
+
+QString UnsafeMailAddressText(const QString& address)
+{
+    QString shown = address;
+    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    return QStringLiteral("Niepoprawny adres e-mail: „%1”. Wiadomość nie została wysłana.").arg(shown);
+}
+
 QString DesktopMailCommand()
 {
     const QString overridden =
@@ -21,6 +34,8 @@ QStringList DesktopMailArguments(const TDesktopMail& mail)
 
 TDesktopMailResult SendDesktopMail(const TDesktopMail& mail, int waitMs)
 {
+    for (const QString& address : mail.to)
+        if (!IsSafeMailAddress(address)) return TDesktopMailResult::NotStarted;
     auto* process = new QProcess;
     process->setProgram(DesktopMailCommand());
     process->setArguments(DesktopMailArguments(mail));

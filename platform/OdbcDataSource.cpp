@@ -3,7 +3,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
+#include <QTemporaryFile>
 #include <odbcinst.h>
+#include <pwd.h>
+#include <unistd.h>
 
 const QString OdbcDriverName = QStringLiteral("MariaDB Unicode");
 
@@ -26,10 +30,11 @@ struct UserMode
 // of our own makes the next read see the configuration as it is now.
 void forgetCachedConfiguration()
 {
-    static const QByteArray scratch = (QDir::tempPath() + QStringLiteral("/orlix6-odbc-%1.ini")
-                                           .arg(QCoreApplication::applicationPid()))
-                                          .toUtf8();
-    SQLWritePrivateProfileString("reload", "stamp", "1", scratch.constData());
+    // A private file of our own (0600, unpredictable name), removed right after.
+    QTemporaryFile scratch(QDir::tempPath() + QStringLiteral("/orlix6-odbc-XXXXXX.ini"));
+    if (!scratch.open()) return;
+    scratch.close();
+    SQLWritePrivateProfileString("reload", "stamp", "1", QFile::encodeName(scratch.fileName()).constData());
 }
 
 QString readValue(const QByteArray& section, const QByteArray& key, const char* file)
@@ -50,6 +55,27 @@ QStringList readKeys(const QByteArray& section, const char* file)
     for (const QByteArray& k : buf.left(n).split('\0'))
         if (!k.isEmpty()) out << QString::fromUtf8(k);
     return out;
+}
+
+// The user's data-source file, found as unixODBC finds it: $ODBCINI, else
+// .odbc.ini in the home folder of the password database.
+QString userOdbcIniPath()
+{
+    const QString named = QProcessEnvironment::systemEnvironment().value(QStringLiteral("ODBCINI"));
+    if (!named.isEmpty()) return named;
+    const passwd* pw = getpwuid(getuid());
+    return pw ? QFile::decodeName(pw->pw_dir) + QStringLiteral("/.odbc.ini") : QString();
+}
+
+// The entry holds the server's password: readable by its owner only, from
+// the moment the file exists (unixODBC rewrites it in place).
+void keepOdbcIniPrivate()
+{
+    const QString path = userOdbcIniPath();
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!file.exists() && file.open(QIODevice::WriteOnly)) file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 bool writeValue(const QString& section, const QString& key, const QString& value)
@@ -96,6 +122,7 @@ int CreateOdbcDataSource(const QString& name, bool haveDriver)
 {
     if (OdbcDataSourceExists(name)) return 0;
     UserMode mode;
+    keepOdbcIniPrivate();
     bool ok = true;
     if (haveDriver) ok &= writeValue(name, QStringLiteral("Driver"), OdbcDriverName);
     ok &= writeValue(name, QStringLiteral("Database"), name);
@@ -108,7 +135,9 @@ int CreateOdbcDataSource(const QString& name, bool haveDriver)
     ok &= writeValue(name, QStringLiteral("Port"), QStringLiteral("3306"));
     ok &= writeValue(name, QStringLiteral("Server"), QStringLiteral("localhost"));
     ok &= writeValue(name, QStringLiteral("User"), QStringLiteral("root"));
-    ok &= writeValue(QStringLiteral("ODBC Data Sources"), name, haveDriver ? OdbcDriverName : QStringLiteral("MariaDB"));
+    ok &= writeValue(QStringLiteral("ODBC Data Sources"), name,
+                     haveDriver ? OdbcDriverName : QStringLiteral("MariaDB"));
+    keepOdbcIniPrivate();
     return ok ? 1 : -1;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/QrCodeFile.h"
 
 #include "platform/PlatformContext.h"
+#include "platform/PrivateFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +38,7 @@ bool MakeQrCodeFile(const QString& text, const QString& fileName)
     const QImage img = MakeQrCodeImage(text);
     if (img.isNull()) return false;
     const QString folder = PlatformContext().PrivateFolder();
-    QDir().mkpath(folder);
+    MakePrivateFolder(folder);
     const QString path = folder + fileName + QStringLiteral(".bmp");
     QFile::remove(path);
     return img.save(path, "BMP");

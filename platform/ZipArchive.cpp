@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryDir>
 #include <memory>
 #include <zip.h>
 
@@ -103,12 +103,68 @@ void TZipArchiver::CreateArchive(const QString& archive, const QStringList& file
     }
 }
 
-void TZipArchiver::ExtractAll(const QString& archive, const QString& folder) const
+namespace {
+
+// Moves what was extracted into place; folders merge, files replace.
+void moveInto(const QString& from, const QString& to)
 {
+    QDir().mkpath(to);
+    const QDir src(from);
+    for (const QFileInfo& info : src.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QString target = QDir(to).filePath(info.fileName());
+        if (info.isDir() && !info.isSymLink()) {
+            moveInto(info.absoluteFilePath(), target);
+            continue;
+        }
+        if (QFileInfo(target).isDir()) QDir(target).removeRecursively();
+        QFile::remove(target);
+        if (!QFile::rename(info.absoluteFilePath(), target))
+            throw EZipError(QStringLiteral("%1: cannot move into place").arg(target));
+    }
+}
+
+// Wipes the text before dropping it.
+void forget(QString& secret)
+{
+    secret.fill(QLatin1Char('\0'));
+    secret.clear();
+}
+
+} // namespace
+
+void TZipArchiver::ExtractAll(const QString& archive, const QString& folder)
+{
+    QByteArray password = Password.toUtf8();
+    forget(Password);
+    struct WipeOnExit
+    {
+        QByteArray& bytes;
+        ~WipeOnExit() { bytes.fill('\0'); }
+    } wipe{password};
+
     ZipPtr z = openArchive(archive, ZIP_RDONLY);
-    const QDir dir(folder);
-    const QByteArray password = Password.toUtf8();
     const zip_int64_t n = zip_get_num_entries(z.get(), 0);
+    if (n > MaxEntries)
+        throw EZipError(
+            QStringLiteral("%1: too many entries (%2, at most %3)").arg(archive).arg(n).arg(MaxEntries));
+    // The sizes the archive declares, checked before anything is written; what
+    // really comes out is counted again below, as a forged header can lie.
+    qint64 declared = 0;
+    for (zip_int64_t i = 0; i < n; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(z.get(), zip_uint64_t(i), 0, &st) != 0)
+            throw EZipError(QStringLiteral("%1: %2").arg(archive, archiveError(z.get())));
+        if (st.valid & ZIP_STAT_SIZE)
+            declared += qint64(qMin<zip_uint64_t>(st.size, zip_uint64_t(MaxTotalSize) + 1));
+        if (declared > MaxTotalSize)
+            throw EZipError(QStringLiteral("%1: unpacked size over %2 bytes").arg(archive).arg(MaxTotalSize));
+    }
+
+    QDir().mkpath(folder);
+    QTemporaryDir fresh(QDir(folder).filePath(QStringLiteral(".orlix-unzip-XXXXXX")));
+    if (!fresh.isValid()) throw EZipError(QStringLiteral("%1: %2").arg(folder, fresh.errorString()));
+    const QDir dir(fresh.path());
+    qint64 written = 0;
     for (zip_int64_t i = 0; i < n; ++i) {
         zip_stat_t st;
         if (zip_stat_index(z.get(), zip_uint64_t(i), 0, &st) != 0)
@@ -126,7 +182,7 @@ void TZipArchiver::ExtractAll(const QString& archive, const QString& folder) con
                                                   password.isEmpty() ? nullptr : password.constData());
         if (!f) throw EZipError(QStringLiteral("%1: %2: %3").arg(archive, name, archiveError(z.get())));
         std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> guard(f, zip_fclose);
-        QSaveFile out(target);
+        QFile out(target);
         if (!out.open(QIODevice::WriteOnly))
             throw EZipError(QStringLiteral("%1: %2").arg(target, out.errorString()));
         char buf[65536];
@@ -137,14 +193,21 @@ void TZipArchiver::ExtractAll(const QString& archive, const QString& folder) con
                     QStringLiteral("%1: %2: %3")
                         .arg(archive, name, QString::fromUtf8(zip_error_strerror(zip_file_get_error(f)))));
             if (got == 0) break;
+            written += got;
+            if (written > MaxTotalSize)
+                throw EZipError(
+                    QStringLiteral("%1: unpacked size over %2 bytes").arg(archive).arg(MaxTotalSize));
             if (out.write(buf, got) != got)
                 throw EZipError(QStringLiteral("%1: %2").arg(target, out.errorString()));
         }
-        if (!out.commit()) throw EZipError(QStringLiteral("%1: %2").arg(target, out.errorString()));
+        out.close();
+        if (out.error() != QFileDevice::NoError)
+            throw EZipError(QStringLiteral("%1: %2").arg(target, out.errorString()));
         if (st.valid & ZIP_STAT_MTIME)
             QFile(target).setFileTime(QDateTime::fromSecsSinceEpoch(st.mtime),
                                       QFileDevice::FileModificationTime);
     }
+    moveInto(fresh.path(), folder);
 }
 
 QStringList TZipArchiver::EntryNames(const QString& archive)

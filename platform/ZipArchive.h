@@ -20,9 +20,17 @@ public:
     // Creates the archive (replacing an existing one) with the files stored
     // under their bare names, modification times and permissions kept.
     void CreateArchive(const QString& archive, const QStringList& files) const;
-    // Extracts every entry (paths as stored) into folder. An entry whose path
-    // would leave the folder is refused. Throws EZipError.
-    void ExtractAll(const QString& archive, const QString& folder) const;
+    // What one extraction may write: an archive past either is refused
+    // before its files land (a small zip can unpack to gigabytes).
+    qint64 MaxTotalSize = qint64(1) << 30; // 1 GiB unpacked
+    int MaxEntries = 10000;
+
+    // Extracts every entry (paths as stored) into folder: first into a fresh
+    // folder beside, then moved into place only when every entry came out,
+    // so a refused archive leaves nothing. An entry whose path would leave
+    // the folder is refused. The password is forgotten afterwards, however
+    // it ends. Throws EZipError.
+    void ExtractAll(const QString& archive, const QString& folder);
     // The entry names of an archive. Throws EZipError.
     static QStringList EntryNames(const QString& archive);
 };

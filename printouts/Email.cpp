@@ -47,6 +47,15 @@ QList<TMailAttachment> readAttachments(const QString& attachments)
     return files;
 }
 
+// A session refused for safety: the operator must act on it (name the
+// office certificate, turn on SSL, mend an address), so it is shown, not only logged.
+int refuseInsecure(const QString& text)
+{
+    LogEvent(QStringLiteral("Mail Błąd 4 (Bezpieczeństwo): ") + text);
+    TMD::MessageDlg(text, mtError, mbOK);
+    return 1;
+}
+
 int sendSmtp(const QString& mode, const TPreparedMail& p, const TMailSettings& settings)
 {
     if (p.server.isEmpty()) return 1;
@@ -54,9 +63,14 @@ int sendSmtp(const QString& mode, const TPreparedMail& p, const TMailSettings& s
     QString list = p.recipients;
     if (!p.bcc.isEmpty()) list += QLatin1Char(';') + p.bcc;
     const QStringList recipients = SplitMailList(list, true);
+    // A bad address stops the whole call before the first session: nothing
+    // goes out half-way.
+    const QStringList addresses = QStringList(recipients) << p.fromAddress;
+    for (const QString& address : addresses)
+        if (!IsSafeMailAddress(address)) return refuseInsecure(UnsafeMailAddressText(address));
     const bool sms = mode == QLatin1String("SMS");
     const QList<TMailAttachment> files = sms ? QList<TMailAttachment>() : readAttachments(p.attachments);
-    const TSmtpAccount account{p.server, p.port, p.user, p.password, p.ssl};
+    const TSmtpAccount account{p.server, p.port, p.user, p.password, p.ssl, p.trustedCertificate};
 
     int accepted = 0;
     int refused = 0;
@@ -97,6 +111,8 @@ int sendSmtp(const QString& mode, const TPreparedMail& p, const TMailSettings& s
             case TSmtpOutcome::Refused:
                 ++refused; // the others still go out
                 break;
+            case TSmtpOutcome::Insecure:
+                return refuseInsecure(r.lastReply);
             }
         }
     } catch (...) {
@@ -118,6 +134,11 @@ int sendDesktop(const TPreparedMail& p)
         }
     }
     mail.to = SplitMailList(p.recipients, true);
+    for (const QString& address : mail.to)
+        if (!IsSafeMailAddress(address)) {
+            TMD::MessageDlg(UnsafeMailAddressText(address), mtError, mbOK);
+            return 1;
+        }
     mail.subject = p.subject;
     mail.body = p.body;
     switch (SendDesktopMail(mail)) {
@@ -147,6 +168,7 @@ TMailSettings ReadMailSettings()
     s.fromAddress = ReadIniString(0, QStringLiteral("PocztaOrlixFromAdres"), QString());
     s.bcc = ReadIniString(0, QStringLiteral("PocztaOrlixBCC"), QString());
     s.ssl = ReadIniBool(0, QStringLiteral("PocztaOrlixSSL"), false);
+    s.trustedCertificate = ReadIniString(0, QString::fromLatin1(MailCertificateSetting), QString());
     s.defaultBody = ReadIniString(0, QStringLiteral("PocztaOrlixWiadomosc"), s.defaultBody);
     s.subjectPrefix = ReadIniString(0, QStringLiteral("PocztaOrlixPrefixTematu"), s.subjectPrefix);
     s.signature = ReadIniString(OperatorId, QStringLiteral("PocztaOrlixPodpis"), QString());
@@ -183,6 +205,7 @@ TPreparedMail PrepareMail(const TMailArgs& a, const TMailSettings& s, const QDat
     p.password = orSetting(a.password, s.password);
     p.port = a.port == 0 ? s.port : a.port;
     p.ssl = a.ssl == QLatin1String("T") ? true : a.ssl == QLatin1String("N") ? false : s.ssl;
+    p.trustedCertificate = s.trustedCertificate;
     p.userIndex = a.userIndex;
 
     QString subject = a.subject == Dash ? QString() : a.subject;
@@ -248,8 +271,8 @@ int SendSupportMessageTo(const TSupportMailbox& mailbox, const QString& subject,
     m.xMailer = QStringLiteral("Orlix6KSeF");
     m.body = body;
     m.multipart = true;
-    const TSmtpAccount account{mailbox.server, mailbox.port, mailbox.user, mailbox.password,
-                               mailbox.implicitTls};
+    const TSmtpAccount account{mailbox.server,   mailbox.port,        mailbox.user,
+                               mailbox.password, mailbox.implicitTls, mailbox.trustedCertificate};
 
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
     const TSmtpResult r = SmtpSendMessage(account, fromAddress, mailbox.address, BuildMimeMessage(m));
@@ -260,6 +283,10 @@ int SendSupportMessageTo(const TSupportMailbox& mailbox, const QString& subject,
                              .toStdString());
     case TSmtpOutcome::NotAuthenticated:
         throw EMailError(QStringLiteral("Błąd podczas wysyłania wiadomości email (1):\r\n%1")
+                             .arg(r.lastReply)
+                             .toStdString());
+    case TSmtpOutcome::Insecure:
+        throw EMailError(QStringLiteral("Błąd podczas wysyłania wiadomości email (4):\r\n%1")
                              .arg(r.lastReply)
                              .toStdString());
     case TSmtpOutcome::Refused:

@@ -17,6 +17,7 @@ struct TMailSettings
     QString fromAddress;
     QString bcc;
     bool ssl = false;
+    QString trustedCertificate; // PocztaOrlixCertyfikat: the office server's certificate file or fingerprint
     QString defaultBody = QStringLiteral("Wiadomosc od administratora");
     QString subjectPrefix = QStringLiteral("[Admin]");
     QString signature; // this operator on this workstation
@@ -60,6 +61,7 @@ struct TPreparedMail
     QString password;
     int port = 25;
     bool ssl = false;
+    QString trustedCertificate;
     int userIndex = 0;
 };
 TPreparedMail PrepareMail(const TMailArgs& args, const TMailSettings& settings, const QDate& today);
@@ -95,11 +97,13 @@ struct TSupportMailbox
     QString user;
     QString password;
     bool implicitTls = true;
+    QString trustedCertificate; // empty: the system's trusted certificates
 };
 TSupportMailbox DefaultSupportMailbox();
 
 // One plain-text message to the support mailbox; tells the operator the
-// outcome. Raises EMailError when the login fails or is not authenticated.
+// outcome. Raises EMailError when the login fails or is not authenticated,
+// or the connection is not safe (no TLS, a refused certificate).
 int SendSupportMessage(const QString& subject, const QString& body, const QString& fromAddress);
 int SendSupportMessageTo(const TSupportMailbox& mailbox, const QString& subject, const QString& body,
                          const QString& fromAddress);

@@ -1,7 +1,15 @@
 #include "printouts/SmtpClient.h"
 
+#include "platform/DesktopMail.h"
+
+#include <QFile>
+#include <QRegularExpression>
 #include <curl/curl.h>
 #include <mutex>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 
 namespace {
 
@@ -56,6 +64,100 @@ size_t readCallback(char* buffer, size_t size, size_t count, void* user)
     return n;
 }
 
+QByteArray sha256Of(X509* cert)
+{
+    unsigned char md[EVP_MAX_MD_SIZE];
+    unsigned int len = 0;
+    if (!cert || !X509_digest(cert, EVP_sha256(), md, &len)) return {};
+    return QByteArray(reinterpret_cast<const char*>(md), int(len));
+}
+
+QString fingerprintText(const QByteArray& digest)
+{
+    return QString::fromLatin1(digest.toHex(':').toUpper());
+}
+
+// The certificates the account trusts instead of the system's: SHA-256
+// digests of the server certificates accepted.
+struct TPinnedCertificates
+{
+    bool active = false;
+    QList<QByteArray> digests;
+    QByteArray seen;      // digest of the certificate the server showed
+    bool refused = false; // the handshake ended on the certificate
+};
+
+// Empty text when the setting is usable; else the operator's message.
+QString loadPins(const QString& setting, TPinnedCertificates& pins)
+{
+    const QString value = setting.trimmed();
+    if (value.isEmpty()) return {};
+    pins.active = true;
+    QString hex = value;
+    hex.remove(QRegularExpression(QStringLiteral("[:\\s]")));
+    if (QRegularExpression(QStringLiteral("^[0-9A-Fa-f]{64}$")).match(hex).hasMatch()) {
+        pins.digests << QByteArray::fromHex(hex.toLatin1());
+        return {};
+    }
+    QFile file(value);
+    QByteArray data;
+    if (file.open(QIODevice::ReadOnly)) data = file.readAll();
+    BIO* bio = BIO_new_mem_buf(data.constData(), int(data.size()));
+    while (X509* cert = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
+        pins.digests << sha256Of(cert);
+        X509_free(cert);
+    }
+    BIO_free(bio);
+    if (pins.digests.isEmpty()) { // not PEM: maybe DER
+        const auto* der = reinterpret_cast<const unsigned char*>(data.constData());
+        if (X509* cert = d2i_X509(nullptr, &der, long(data.size()))) {
+            pins.digests << sha256Of(cert);
+            X509_free(cert);
+        }
+    }
+    if (!pins.digests.isEmpty()) return {};
+    return QStringLiteral("Nie można odczytać certyfikatu serwera poczty z pliku „%1” (ustawienie %2). "
+                          "Nic nie zostało wysłane.")
+        .arg(value, QString::fromLatin1(MailCertificateSetting));
+}
+
+// Runs in the TLS handshake, before any SMTP command goes over TLS: a
+// certificate refused here ends the session before the password is sent.
+int verifyServerCertificate(X509_STORE_CTX* store, void* arg)
+{
+    auto* pins = static_cast<TPinnedCertificates*>(arg);
+    pins->seen = sha256Of(X509_STORE_CTX_get0_cert(store));
+    int ok = 0;
+    if (!pins->active) {
+        ok = X509_verify_cert(store); // the system's trusted certificates
+    } else if (pins->digests.contains(pins->seen)) {
+        ok = 1;
+    } else {
+        X509_STORE_CTX_set_error(store, X509_V_ERR_CERT_UNTRUSTED);
+    }
+    if (ok != 1) pins->refused = true;
+    return ok == 1 ? 1 : 0;
+}
+
+CURLcode setUpTls(CURL*, void* sslContext, void* arg)
+{
+    SSL_CTX_set_cert_verify_callback(static_cast<SSL_CTX*>(sslContext), verifyServerCertificate, arg);
+    return CURLE_OK;
+}
+
+QString certificateRefusedText(const TPinnedCertificates& pins, const QString& transportError)
+{
+    QString text = QStringLiteral("Certyfikat serwera poczty został odrzucony");
+    if (!pins.active && !transportError.isEmpty()) text += QStringLiteral(" (") + transportError + ')';
+    text += QStringLiteral(": połączenie przerwano, hasło nie zostało wysłane.");
+    if (!pins.seen.isEmpty())
+        text += QStringLiteral(" Odcisk SHA-256 certyfikatu serwera: ") + fingerprintText(pins.seen) + '.';
+    text += QStringLiteral(" Jeśli to serwer biura z własnym certyfikatem, wpisz plik tego certyfikatu lub "
+                           "jego odcisk SHA-256 w ustawieniu %1.")
+                .arg(QString::fromLatin1(MailCertificateSetting));
+    return text;
+}
+
 void initCurlOnce()
 {
     static std::once_flag once;
@@ -76,6 +178,20 @@ TSmtpResult SmtpSendMessage(const TSmtpAccount& account, const QString& mailFrom
 {
     initCurlOnce();
     TSmtpResult result;
+    // An address with a line break would add its own SMTP command (another
+    // RCPT TO); one starting with "-" reads as an option to mail tools.
+    for (const QString& address : {mailFrom, recipient})
+        if (!IsSafeMailAddress(address)) {
+            result.outcome = TSmtpOutcome::Insecure;
+            result.lastReply = UnsafeMailAddressText(address);
+            return result;
+        }
+    TPinnedCertificates pins;
+    result.lastReply = loadPins(account.trustedCertificate, pins);
+    if (!result.lastReply.isEmpty()) {
+        result.outcome = TSmtpOutcome::Insecure;
+        return result;
+    }
     CURL* curl = curl_easy_init();
     if (!curl) {
         result.lastReply = QStringLiteral("curl_easy_init");
@@ -98,13 +214,17 @@ TSmtpResult SmtpSendMessage(const TSmtpAccount& account, const QString& mailFrom
         curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
     }
-    // Without implicit TLS the session still moves to TLS whenever the server
-    // offers STARTTLS, before any AUTH; only servers without it are spoken to in clear.
-    if (!account.implicitTls) curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_TRY));
-    // Office mail servers often carry self-signed certificates; the mail has
-    // always gone to them, so the certificate is not checked.
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    // Without implicit TLS the session moves to TLS with STARTTLS before any
+    // AUTH; a login never goes to a server that does not offer it.
+    const bool login = !user.isEmpty();
+    if (!account.implicitTls)
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, long(login ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    // A certificate the account names is trusted for whatever name the
+    // office server is reached by (often its address).
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, pins.active ? 0L : 2L);
+    curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, setUpTls);
+    curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &pins);
     curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
     curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, rcpt);
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
@@ -123,7 +243,16 @@ TSmtpResult SmtpSendMessage(const TSmtpAccount& account, const QString& mailFrom
     curl_slist_free_all(rcpt);
     curl_easy_cleanup(curl);
 
-    if (code == CURLE_OK) {
+    if (code == CURLE_USE_SSL_FAILED) {
+        result.outcome = TSmtpOutcome::Insecure;
+        result.lastReply =
+            QStringLiteral("Serwer poczty nie oferuje szyfrowania (SSL ani STARTTLS): połączenie "
+                           "przerwano, hasło nie zostało wysłane. Włącz SSL w ustawieniach "
+                           "poczty lub użyj serwera z szyfrowaniem.");
+    } else if (pins.refused || code == CURLE_PEER_FAILED_VERIFICATION) {
+        result.outcome = TSmtpOutcome::Insecure;
+        result.lastReply = certificateRefusedText(pins, QString::fromUtf8(errorText));
+    } else if (code == CURLE_OK) {
         result.outcome = TSmtpOutcome::Sent;
         result.lastReply = trace.lastReply;
     } else if (!trace.mailFromSent) {

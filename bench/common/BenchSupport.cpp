@@ -101,10 +101,29 @@ QString databaseName(const TConnectionParams& params)
 }
 } // namespace
 
+bool BenchMayDrop(const QString& database)
+{
+    return database.startsWith(QLatin1String("orlix6_bench"));
+}
+
+namespace {
+// A mistyped --database or data source must never cost an office its data.
+QString dropStatement(const TConnectionParams& params)
+{
+    const QString name = databaseName(params);
+    if (!BenchMayDrop(name))
+        throw EDatabaseError(
+            QStringLiteral(
+                "refusing to drop database \"%1\": a bench drops only databases named orlix6_bench*")
+                .arg(name));
+    return QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(name);
+}
+} // namespace
+
 void BenchEnsureDatabase(const TConnectionParams& params, bool dropFirst)
 {
     QStringList sql;
-    if (dropFirst) sql << QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(databaseName(params));
+    if (dropFirst) sql << dropStatement(params);
     sql << QStringLiteral("CREATE DATABASE IF NOT EXISTS `%1` COLLATE utf8mb3_polish_ci")
                .arg(databaseName(params));
     BenchAdminExec(params, sql);
@@ -112,7 +131,7 @@ void BenchEnsureDatabase(const TConnectionParams& params, bool dropFirst)
 
 void BenchDropDatabase(const TConnectionParams& params)
 {
-    BenchAdminExec(params, {QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(databaseName(params))});
+    BenchAdminExec(params, {dropStatement(params)});
 }
 
 TBenchDatabase::TBenchDatabase(const TConnectionParams& params)

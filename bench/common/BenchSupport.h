@@ -39,7 +39,10 @@ struct TBenchServer
 
 // Runs statements on the server outside any database (it may not exist yet).
 void BenchAdminExec(const TConnectionParams& params, const QStringList& sql);
-// Creates params.database when missing; drops it first with dropFirst.
+// True for the databases a bench may drop: names starting "orlix6_bench".
+bool BenchMayDrop(const QString& database);
+// Creates params.database when missing; drops it first with dropFirst. A
+// drop of any other database than BenchMayDrop allows throws EDatabaseError.
 void BenchEnsureDatabase(const TConnectionParams& params, bool dropFirst = false);
 void BenchDropDatabase(const TConnectionParams& params);
 

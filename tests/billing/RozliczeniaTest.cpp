@@ -107,6 +107,31 @@ TEST_F(RozliczeniaTest, DocumentWithoutDueDateIsLinkedWithToday)
                                       paid.toString(Qt::ISODate).toLatin1().constData())});
 }
 
+// A document without a due date is the most overdue of all (the balance
+// counts it so): a payment reaches it before any dated one, of any kind.
+TEST_F(RozliczeniaTest, DocumentWithoutDueDateIsPaidFirst)
+{
+    struct Case
+    {
+        const char* name;
+        char undatedKind;
+        char datedKind;
+    } cases[] = {{"undated invoice before an overdue invoice", 'F', 'F'},
+                 {"undated demand before an overdue invoice", 'P', 'F'},
+                 {"undated correction before an overdue demand", 'K', 'P'}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int user = AddUser();
+        const int dated = AddDoc(c.datedKind, user, A("50"), QDate(2025, 1, 10));
+        const int undated = AddDoc(c.undatedKind, user, A("50"), QDate());
+        const int o = AddOplata(user, A("50"), QDate(2025, 2, 15));
+        ASSERT_TRUE(SettleOplata(o, user));
+        EXPECT_EQ(DocOpen(c.undatedKind, undated), A("0"));
+        EXPECT_EQ(DocOpen(c.datedKind, dated), A("50"));
+        EXPECT_EQ(OplataOpen(o), A("0"));
+    }
+}
+
 TEST_F(RozliczeniaTest, PaymentWithoutOpenDocumentsStaysCredit)
 {
     const int o = AddOplata(u, A("100"), QDate(2025, 2, 15));

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <functional>
 
 class SessionTest : public DbTest
 {
@@ -36,6 +37,48 @@ TEST_F(SessionTest, DecoratedErrorNamesSessionOperationSqlAndParameters)
             << m.toStdString();
         EXPECT_TRUE(m.contains(QStringLiteral("nosuchtable' doesn't exist")));
         EXPECT_TRUE(e.Decorated());
+    }
+}
+
+// A password bound to a statement must not reach the error box (nor the log
+// it is copied to): callers mark it, the text shows "***".
+TEST_F(SessionTest, SecretValuesNeverShowInTheDecoratedError)
+{
+    const QString password = QStringLiteral("Tajne#Haslo-9");
+    struct Case
+    {
+        const char* rule;
+        std::function<void()> fail;
+        QString shown; // the parameter line with the mask
+    } cases[] = {
+        {"a statement's argument marked secret",
+         [&] {
+             S()->ExecQuery(QStringLiteral("update nosuchtable set a=:p1, b=:p2"),
+                            {TArg::Secret(password), QStringLiteral("jawne")});
+         },
+         QStringLiteral("p1 [ftString] = \"***\"\r\np2 [ftString] = \"jawne\"")},
+        {"a live dataset's secret column",
+         [&] {
+             auto q = S()->OpenLiveQuery(QStringLiteral("select * from t"));
+             q->SecretColumns = {QStringLiteral("T_TXT")};
+             q->Append();
+             q->FieldByName(QStringLiteral("T_TXT"))->SetAsString(password);
+             q->FieldByName(QStringLiteral("T_NUM"))->SetAsInteger(7);
+             S()->ExecQuery(QStringLiteral("rename table t to t_gone"));
+             q->Post();
+         },
+         QStringLiteral("p1 [ftString] = \"***\"\r\np2 [ftString] = \"7\"")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        try {
+            c.fail();
+            ADD_FAILURE() << "no error";
+        } catch (const EDatabaseError& e) {
+            EXPECT_FALSE(e.Message().contains(password)) << e.Message().toStdString();
+            EXPECT_FALSE(QString::fromUtf8(e.what()).contains(password));
+            EXPECT_TRUE(e.Message().contains(c.shown)) << e.Message().toStdString();
+        }
     }
 }
 

@@ -476,6 +476,25 @@ TEST_F(EnveloTest, EmptyMainGridWritesTheHeaderOnly)
     EXPECT_EQ(lines(ExportEnveloAddressBook(0)), QStringList{header});
 }
 
+// A cell starting like a formula would run in the spreadsheet that opens the export.
+TEST(Funkcje2, CsvFieldKeepsFormulasFromRunning)
+{
+    const struct
+    {
+        const char* value;
+        const char* field;
+    } cases[] = {{"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+                 {"+48 600 100 200", "'+48 600 100 200"},
+                 {"-2+3", "'-2+3"},
+                 {"@SUM(A1:A2)", "'@SUM(A1:A2)"},
+                 {"=1,2", "\"'=1,2\""},
+                 {"a=b", "a=b"},
+                 {"", ""},
+                 {" =x", " =x"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CsvField(QString::fromUtf8(c.value)), QString::fromUtf8(c.field)) << c.value;
+}
+
 TEST(Funkcje2, CsvFieldQuotesOnlyWhenNeeded)
 {
     EXPECT_EQ(CsvField(QStringLiteral("Gdańsk")), QStringLiteral("Gdańsk"));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 struct AmountCase
@@ -97,6 +99,36 @@ TEST(KwotaSlownie, NumberInWordsEndsWithOneBlank)
     EXPECT_EQ(NumberInWords(320), QStringLiteral("trzysta dwadzieścia "));
     EXPECT_EQ(GroupInWords(0), QString());
     EXPECT_EQ(GroupInWords(905), QStringLiteral("dziewięćset pięć "));
+}
+
+// Whatever the amount, the words come from the tables: the ends of the
+// 64-bit range, negative numbers and amounts no number can hold.
+TEST(KwotaSlownie, EdgeAmountsStayInsideTheTables)
+{
+    const QString top = QStringLiteral(
+        "dziewięćset dwadzieścia dwa biliony trzysta trzydzieści siedem miliardów dwieście trzy miliony "
+        "sześćset osiemdziesiąt pięć tysięcy czterysta siedemdziesiąt siedem złotych pięćdziesiąt osiem "
+        "groszy");
+    EXPECT_EQ(AmountInWords(Amount4::fromRaw(std::numeric_limits<qint64>::max())), top);
+    EXPECT_EQ(AmountInWords(Amount4::fromRaw(std::numeric_limits<qint64>::min())),
+              QStringLiteral("minus ") + top);
+    EXPECT_EQ(AmountInWords(Amount4::fromRaw(-49)), QStringLiteral("minus zero złotych  zero groszy"));
+    EXPECT_EQ(AmountInWords(-0.995), QStringLiteral("minus jeden złoty  zero groszy"));
+    EXPECT_EQ(AmountInWords(9e18), QStringLiteral("dziewięć milionów bilionów złotych  zero groszy"));
+    const double none[] = {1e19,
+                           -1e19,
+                           1e300,
+                           std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN()};
+    for (double v : none)
+        EXPECT_EQ(AmountInWords(v), QString()) << v;
+    EXPECT_EQ(NumberInWords(-5), QStringLiteral("minus pięć "));
+    EXPECT_TRUE(NumberInWords(std::numeric_limits<qint64>::min())
+                    .startsWith(QStringLiteral("minus dziewięć milionów dwieście dwadzieścia trzy tysiące")));
+    EXPECT_EQ(GroupInWords(-7), QStringLiteral("siedem "));
+    EXPECT_EQ(GroupInWords(1234), QStringLiteral("dwieście trzydzieści cztery "));
+    EXPECT_EQ(GroupInWords(std::numeric_limits<int>::min()), GroupInWords(648));
 }
 
 } // namespace

@@ -274,6 +274,25 @@ TEST_F(OperatorzyTest, ServicePasswordOpensTheServiceSessionForAdminOnly)
     EXPECT_FALSE(CheckLogin(QStringLiteral("admin"), service).Succeeded);
 }
 
+// The day is the server's, not the workstation's. The session's time zone
+// moves the server's date: 24 hours apart, so one of the two days always
+// differs from the workstation's own date.
+TEST_F(OperatorzyTest, ServicePasswordTakesTheServersDate)
+{
+    const QString secret = InstallationSecret();
+    QStringList days;
+    for (const char* zone : {"+13:00", "-11:00"}) {
+        SCOPED_TRACE(zone);
+        S()->ExecQuery(QStringLiteral("set time_zone = :p1"), {QString::fromLatin1(zone)});
+        const QDate day =
+            QDate::fromString(S()->GetQueryValueAsString(QStringLiteral("select curdate()")), Qt::ISODate);
+        days << day.toString(Qt::ISODate);
+        EXPECT_EQ(CurrentServicePassword(), ServicePasswordFor(secret, day));
+    }
+    S()->ExecQuery(QStringLiteral("set time_zone = @@global.time_zone"));
+    EXPECT_NE(days[0], days[1]);
+}
+
 TEST_F(OperatorzyTest, NoBuiltInServicePasswordOpensAnyDatabase)
 {
     EXPECT_FALSE(CheckLogin(QStringLiteral("admin"), QStringLiteral("kvt48205937164")).Succeeded);

@@ -7,6 +7,7 @@
 #include "core/Session.h"
 #include "platform/DesktopMail.h"
 #include "printouts/MimeMessage.h"
+#include "printouts/SmtpClient.h"
 #include "tests/printouts/smtp/SmtpTestServer.h"
 #include "tests/support/TestDb.h"
 
@@ -204,6 +205,13 @@ protected:
         DbTest::TearDown();
     }
 
+    // The server's own certificate is named in the settings, as an office
+    // with a self-signed server does.
+    void UseServer(const TSmtpTestServer& server)
+    {
+        UseServer(server.Port());
+        WriteIniString(0, QString::fromLatin1(MailCertificateSetting), server.CertificatePath());
+    }
     void UseServer(int port, int sendKind = 1)
     {
         WriteIniString(0, QStringLiteral("PocztaOrlixSerwer"), QStringLiteral("127.0.0.1"));
@@ -272,7 +280,7 @@ TEST_F(EmailTest, EachRecipientAndTheBccCopyGetTheirOwnMessageWithTheAttachments
 {
     TSmtpTestServer server;
     ASSERT_TRUE(server.Started()) << server.StartError().toStdString();
-    UseServer(server.Port());
+    UseServer(server);
     WriteIniString(0, QStringLiteral("PocztaOrlixBCC"), QStringLiteral("kopia@orlix.test"));
 
     QByteArray binary;
@@ -344,7 +352,7 @@ TEST_F(EmailTest, ARecipientEqualToTheBccGetsTwoMessagesBothMarked)
 {
     TSmtpTestServer server;
     ASSERT_TRUE(server.Started()) << server.StartError().toStdString();
-    UseServer(server.Port());
+    UseServer(server);
     EXPECT_EQ(SendEmail(QStringLiteral("kopia@orlix.test"), QStringLiteral("-"), QStringLiteral("!Test"),
                         QStringLiteral("x"), QStringLiteral("kopia@orlix.test"), QStringLiteral("-"),
                         QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), 0,
@@ -421,7 +429,7 @@ TEST_F(EmailTest, OutcomesOfRefusalsAndLogins)
         S()->ExecQuery(QStringLiteral("delete from Log"));
         TSmtpTestServer server(c.serverArgs);
         ASSERT_TRUE(server.Started()) << server.StartError().toStdString();
-        UseServer(server.Port());
+        UseServer(server);
         const int result =
             SendEmail(c.recipients, QStringLiteral("-"), QStringLiteral("Temat"), QStringLiteral("x"),
                       QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
@@ -472,7 +480,7 @@ TEST_F(EmailTest, ThePasswordTravelsOnlyOverTls)
         SCOPED_TRACE(c.rule);
         TSmtpTestServer server(c.serverArgs);
         ASSERT_TRUE(server.Started()) << server.StartError().toStdString();
-        UseServer(server.Port());
+        UseServer(server);
         EXPECT_EQ(SendEmail(QStringLiteral("a@x.test"), QStringLiteral("-"), QStringLiteral("s"),
                             QStringLiteral("b"), QStringLiteral("-"), QStringLiteral("-"),
                             QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
@@ -481,6 +489,150 @@ TEST_F(EmailTest, ThePasswordTravelsOnlyOverTls)
         EXPECT_EQ(server.AuthLog(), QStringList({"ok PLAIN biuro tls=1"}));
         EXPECT_EQ(server.Messages().size(), 1);
     }
+}
+
+// The test CA is known to no system: without a named certificate the
+// session ends in the handshake, before any AUTH; the server's own
+// certificate or its fingerprint in the setting lets the mail through.
+TEST_F(EmailTest, TheServerCertificateMustBeTrusted)
+{
+    struct Case
+    {
+        const char* rule;
+        QStringList serverArgs;
+        QString setting; // "<cert>", "<fingerprint>" and "<fp-plain>" stand for the server's own
+        int result;
+        QString shownStart; // empty: nothing shown
+    };
+    const QString refused = QStringLiteral("Certyfikat serwera poczty został odrzucony");
+    const Case cases[] = {
+        {"STARTTLS with a certificate from an unknown CA is refused", {}, "", 1, refused},
+        {"the server's certificate file named in the setting is trusted", {}, "<cert>", 0, ""},
+        {"so is its SHA-256 fingerprint as openssl prints it", {}, "<fingerprint>", 0, ""},
+        {"or in small letters without colons", {}, "<fp-plain>", 0, ""},
+        {"another certificate's fingerprint is refused", {}, QString(64, QLatin1Char('0')), 1, refused},
+        {"a file without a certificate stops before connecting",
+         {},
+         ORLIX_SOURCE_DIR "/tests/printouts/smtp/smtp_server.py",
+         1,
+         "Nie można odczytać certyfikatu serwera poczty z pliku"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        S()->ExecQuery(QStringLiteral("delete from Log"));
+        S()->ExecQuery(QStringLiteral("delete from WyslaneEmail"));
+        TMD::ClearRecorded();
+        TSmtpTestServer server(c.serverArgs);
+        ASSERT_TRUE(server.Started()) << server.StartError().toStdString();
+        UseServer(server);
+        QString setting = c.setting;
+        if (setting == QLatin1String("<cert>")) setting = server.CertificatePath();
+        if (setting == QLatin1String("<fingerprint>")) setting = server.CertificateFingerprint();
+        if (setting == QLatin1String("<fp-plain>"))
+            setting = server.CertificateFingerprint().remove(QLatin1Char(':')).toLower();
+        WriteIniString(0, QString::fromLatin1(MailCertificateSetting), setting);
+        EXPECT_EQ(SendEmail(QStringLiteral("a@x.test"), QStringLiteral("-"), QStringLiteral("s"),
+                            QStringLiteral("b"), QStringLiteral("-"), QStringLiteral("-"),
+                            QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
+                            QStringLiteral("-"), 0, QStringLiteral("-"), 0),
+                  c.result);
+        if (c.result == 0) {
+            EXPECT_EQ(server.AuthLog(), QStringList({"ok PLAIN biuro tls=1"}));
+            EXPECT_EQ(server.Messages().size(), 1);
+            EXPECT_TRUE(TMD::Recorded().isEmpty());
+            continue;
+        }
+        EXPECT_TRUE(server.AuthLog().isEmpty()) << "no password sent";
+        EXPECT_TRUE(server.Messages().isEmpty());
+        EXPECT_TRUE(Rows().empty());
+        ASSERT_EQ(TMD::Recorded().size(), 1) << MailLogLines().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(TMD::Recorded()[0].text.startsWith(c.shownStart))
+            << TMD::Recorded()[0].text.toStdString();
+        const QStringList log = MailLogLines();
+        ASSERT_EQ(log.size(), 1);
+        EXPECT_TRUE(log[0].contains(QStringLiteral("Mail Błąd 4 (Bezpieczeństwo): ") + c.shownStart))
+            << log[0].toStdString();
+        if (c.shownStart == refused) {
+            // The message names the certificate seen, for the one who sets up the server.
+            EXPECT_TRUE(TMD::Recorded()[0].text.contains(server.CertificateFingerprint()));
+            EXPECT_TRUE(TMD::Recorded()[0].text.contains(QStringLiteral("PocztaOrlixCertyfikat")));
+        } else {
+            EXPECT_TRUE(server.Commands().isEmpty());
+        }
+    }
+}
+
+TEST_F(EmailTest, APasswordNeverGoesToAServerWithoutTls)
+{
+    TSmtpTestServer server({QStringLiteral("--plain")});
+    ASSERT_TRUE(server.Started()) << server.StartError().toStdString();
+    UseServer(server.Port());
+    EXPECT_EQ(SendEmail(QStringLiteral("a@x.test"), QStringLiteral("-"), QStringLiteral("s"),
+                        QStringLiteral("b"), QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
+                        QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), 0, QStringLiteral("N"),
+                        0),
+              1);
+    EXPECT_EQ(server.Commands().size(), 1) << "the server was asked for STARTTLS";
+    EXPECT_TRUE(server.AuthLog().isEmpty());
+    EXPECT_TRUE(server.Messages().isEmpty());
+    ASSERT_EQ(TMD::Recorded().size(), 1);
+    EXPECT_TRUE(TMD::Recorded()[0].text.startsWith(QStringLiteral("Serwer poczty nie oferuje szyfrowania")));
+    EXPECT_EQ(MailLogLines().size(), 1);
+
+    // Without a login there is no password to protect: the mail goes out.
+    TMD::ClearRecorded();
+    WriteIniString(0, QStringLiteral("PocztaOrlixUser"), QString());
+    EXPECT_EQ(SendEmail(QStringLiteral("a@x.test"), QStringLiteral("-"), QStringLiteral("s"),
+                        QStringLiteral("b"), QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
+                        QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), 0, QStringLiteral("N"),
+                        0),
+              1); // stopped at DATA as every session that never logged in
+    EXPECT_TRUE(TMD::Recorded().isEmpty());
+}
+
+// A line break in an address would add an SMTP command of its own (another
+// RCPT TO); a leading "-" reads as an option to a mail tool.
+const char* const kUnsafeAddresses[] = {"a@x.test\r\nRCPT TO:<obcy@x.test>",
+                                        "a@x.test\nRCPT TO:<obcy@x.test>", "a@x.test\rDATA",
+                                        "-oQ/tmp/x@x.test", " --help"};
+
+TEST_F(EmailTest, UnsafeAddressesAreRefusedBeforeAnySmtpCommand)
+{
+    TSmtpTestServer server;
+    ASSERT_TRUE(server.Started()) << server.StartError().toStdString();
+    UseServer(server);
+    for (const char* bad : kUnsafeAddresses) {
+        const QString address = QString::fromLatin1(bad);
+        struct Place
+        {
+            const char* where;
+            QString recipients, bcc, from;
+        } places[] = {
+            {"recipient after a good one", QStringLiteral("ok@x.test;") + address, QString(), kFrom},
+            {"Bcc copy", QStringLiteral("ok@x.test"), address, kFrom},
+            {"sender", QStringLiteral("ok@x.test"), QString(), address}};
+        for (const Place& p : places) {
+            SCOPED_TRACE(std::string(p.where) + ": " + bad);
+            TMD::ClearRecorded();
+            WriteIniString(0, QStringLiteral("PocztaOrlixBCC"), p.bcc);
+            WriteIniString(0, QStringLiteral("PocztaOrlixFromAdres"), p.from);
+            EXPECT_EQ(SendEmail(p.recipients, QStringLiteral("-"), QStringLiteral("s"), QStringLiteral("b"),
+                                QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
+                                QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), 0,
+                                QStringLiteral("-"), 0),
+                      1);
+            ASSERT_EQ(TMD::Recorded().size(), 1);
+            EXPECT_TRUE(TMD::Recorded()[0].text.startsWith(QStringLiteral("Niepoprawny adres e-mail")));
+            EXPECT_FALSE(TMD::Recorded()[0].text.contains(QLatin1Char('\n')));
+        }
+        // The client refuses it on its own too.
+        const TSmtpAccount account{QStringLiteral("127.0.0.1"), server.Port(), TSmtpTestServer::User,
+                                   TSmtpTestServer::Password,   false,         server.CertificatePath()};
+        EXPECT_EQ(SmtpSendMessage(account, kFrom, address, "x").outcome, TSmtpOutcome::Insecure);
+    }
+    EXPECT_TRUE(server.Commands().isEmpty()) << server.Commands().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(server.Messages().isEmpty());
+    EXPECT_TRUE(Rows().empty());
 }
 
 TEST_F(EmailTest, BodyKindFollowsTheModeAndTheTextSetting)
@@ -500,7 +652,7 @@ TEST_F(EmailTest, BodyKindFollowsTheModeAndTheTextSetting)
     };
     TSmtpTestServer server;
     ASSERT_TRUE(server.Started()) << server.StartError().toStdString();
-    UseServer(server.Port());
+    UseServer(server);
     const QString file = WriteFile(QStringLiteral("a.pdf"), QByteArray("%PDF-1.4"));
     int seen = 0;
     for (const Case& c : cases) {
@@ -614,6 +766,26 @@ TEST_F(DesktopMailTest, FailuresOfTheClientAreShownAndNotRecorded)
     }
 }
 
+TEST_F(DesktopMailTest, UnsafeAddressesNeverReachTheMailClient)
+{
+    UseFakeClient(0);
+    for (const char* bad : kUnsafeAddresses) {
+        SCOPED_TRACE(bad);
+        TMD::ClearRecorded();
+        EXPECT_EQ(SendEmail(QStringLiteral("ok@x.test;") + QString::fromLatin1(bad), QStringLiteral("-"),
+                            QStringLiteral("s"), QStringLiteral("b"), QStringLiteral("-"),
+                            QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
+                            QStringLiteral("-"), QStringLiteral("-"), 0, QStringLiteral("-"), 0),
+                  1);
+        EXPECT_EQ(Shown().size(), 1);
+        EXPECT_TRUE(Shown().value(0).startsWith(QStringLiteral("Niepoprawny adres e-mail")));
+        EXPECT_EQ(SendDesktopMail({{QString::fromLatin1(bad)}, QStringLiteral("s"), QStringLiteral("b"), {}}),
+                  TDesktopMailResult::NotStarted);
+    }
+    EXPECT_FALSE(QFile::exists(m_out)) << "the mail client was started";
+    EXPECT_TRUE(Rows().empty());
+}
+
 // ---- the support message
 
 TEST_F(EmailTest, SupportMessageGoesOverTlsWithoutARow)
@@ -628,6 +800,7 @@ TEST_F(EmailTest, SupportMessageGoesOverTlsWithoutARow)
     box.port = server.Port();
     box.user = TSmtpTestServer::User;
     box.password = TSmtpTestServer::Password;
+    box.trustedCertificate = server.CertificatePath();
 
     EXPECT_EQ(SendSupportMessageTo(box, QStringLiteral("Diagnostyka ") + kPolish,
                                    QStringLiteral("Opis błędu"), QStringLiteral("klient@isp.test")),
@@ -654,6 +827,7 @@ TEST_F(EmailTest, SupportMessageRaisesOnARefusedLogin)
     TSupportMailbox box = DefaultSupportMailbox();
     box.server = QStringLiteral("127.0.0.1");
     box.port = server.Port();
+    box.trustedCertificate = server.CertificateFingerprint();
     try {
         SendSupportMessageTo(box, QStringLiteral("s"), QStringLiteral("b"),
                              QStringLiteral("klient@isp.test"));

@@ -1,5 +1,7 @@
 #include "tests/printouts/smtp/SmtpTestServer.h"
 
+#include "tests/support/TestCertificates.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -7,18 +9,6 @@
 
 const QString TSmtpTestServer::User = QStringLiteral("biuro");
 const QString TSmtpTestServer::Password = QStringLiteral("tajne");
-
-bool MakeSelfSignedCertificate(const QString& folder)
-{
-    QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-keyout"),
-                   folder + QStringLiteral("/key.pem"), QStringLiteral("-out"),
-                   folder + QStringLiteral("/cert.pem"), QStringLiteral("-days"), QStringLiteral("2"),
-                   QStringLiteral("-subj"), QStringLiteral("/CN=localhost")});
-    return openssl.waitForFinished(30000) && openssl.exitCode() == 0;
-}
 
 TSmtpTestServer::TSmtpTestServer(const QStringList& extraArgs)
 {
@@ -29,16 +19,24 @@ TSmtpTestServer::TSmtpTestServer(const QStringList& extraArgs)
                      User,
                      QStringLiteral("--password"),
                      Password};
-    if (extraArgs.contains(QStringLiteral("--starttls")) ||
-        extraArgs.contains(QStringLiteral("--implicit-tls"))) {
-        if (!MakeSelfSignedCertificate(m_dir.path())) {
+    QStringList options = extraArgs;
+    const bool plain = options.removeAll(QStringLiteral("--plain")) > 0;
+    if (!plain) {
+        // One certificate for every server of the test run: making keys is slow.
+        static QTemporaryDir certificates;
+        static const bool made = certificates.isValid() && MakeServerCertificate(certificates.path());
+        if (!made) {
             m_error = QStringLiteral("openssl could not make a certificate");
             return;
         }
-        args << QStringLiteral("--cert") << m_dir.path() + QStringLiteral("/cert.pem")
-             << QStringLiteral("--key") << m_dir.path() + QStringLiteral("/key.pem");
+        m_certificate = certificates.filePath(QStringLiteral("cert.pem"));
+        args << QStringLiteral("--cert") << m_certificate << QStringLiteral("--key")
+             << certificates.filePath(QStringLiteral("key.pem"));
+        if (!options.contains(QStringLiteral("--implicit-tls")) &&
+            !options.contains(QStringLiteral("--starttls")))
+            args << QStringLiteral("--starttls");
     }
-    args << extraArgs;
+    args << options;
     // Debian's interpreter: aiosmtpd comes from the distribution's package.
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(QStringLiteral("/usr/bin/python3"), args);
@@ -78,9 +76,33 @@ QList<QJsonObject> TSmtpTestServer::Messages() const
     return messages;
 }
 
-QStringList TSmtpTestServer::AuthLog() const
+namespace {
+
+QStringList lines(const QString& path)
 {
-    QFile f(m_dir.path() + QStringLiteral("/mail/auth.log"));
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};
     return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+QStringList TSmtpTestServer::AuthLog() const
+{
+    return lines(m_dir.path() + QStringLiteral("/mail/auth.log"));
+}
+
+QStringList TSmtpTestServer::Commands() const
+{
+    return lines(m_dir.path() + QStringLiteral("/mail/commands.log"));
+}
+
+QString TSmtpTestServer::CertificatePath() const
+{
+    return m_certificate;
+}
+
+QString TSmtpTestServer::CertificateFingerprint() const
+{
+    return m_certificate.isEmpty() ? QString() : ::CertificateFingerprint(m_certificate);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // A real SMTP server on loopback for the mail tests (smtp_server.py under
-// aiosmtpd): a fixed account, optional refusals, optional TLS.
+// aiosmtpd): a fixed account, optional refusals. It offers STARTTLS unless
+// told "--implicit-tls" (TLS from the first byte) or "--plain" (no TLS at all),
+// with a certificate from a test CA that no system trusts (one for the whole run).
 #include <QJsonObject>
 #include <QList>
 #include <QProcess>
@@ -14,8 +16,8 @@ public:
     static const QString User;     // "biuro"
     static const QString Password; // "tajne"
 
-    // extraArgs: the script's options (--refuse-rcpt X, --no-auth, --starttls, ...).
-    // With TLS options the certificate is made in the server's own folder.
+    // extraArgs: the script's options (--refuse-rcpt X, --no-auth, --implicit-tls, ...)
+    // and "--plain".
     explicit TSmtpTestServer(const QStringList& extraArgs = {});
     ~TSmtpTestServer();
 
@@ -26,13 +28,17 @@ public:
     QList<QJsonObject> Messages() const;
     // One line per login attempt: "ok|refused <mechanism> <user> tls=0|1".
     QStringList AuthLog() const;
+    // One line per greeting: "EHLO <host> tls=0|1"; empty when no client spoke.
+    QStringList Commands() const;
+    // The server's certificate (PEM) and its SHA-256 fingerprint "AB:CD:..";
+    // empty for a plain server.
+    QString CertificatePath() const;
+    QString CertificateFingerprint() const;
 
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;
     QString m_error;
+    QString m_certificate;
 };
-
-// A self-signed certificate and key (cert.pem, key.pem) in folder; true when made.
-bool MakeSelfSignedCertificate(const QString& folder);

@@ -30,7 +30,7 @@ def parse_args():
                    help="refuse every login after this many good ones (-1 = no limit)")
     p.add_argument("--refuse-rcpt", action="append", default=[])
     p.add_argument("--refuse-data-to", action="append", default=[])
-    p.add_argument("--no-auth", action="store_true", help="do not offer AUTH at all")
+    p.add_argument("--no-auth", action="store_true", help="do not offer AUTH at all, not even over TLS")
     p.add_argument("--cert")
     p.add_argument("--key")
     p.add_argument("--starttls", action="store_true", help="offer STARTTLS (AUTH offered before it too)")
@@ -43,6 +43,16 @@ class Recorder:
         self.args = args
         self.count = 0
         self.good_logins = 0
+
+    async def handle_EHLO(self, server, session, envelope, hostname, responses):
+        # Every greeting is noted, so a test can tell the client never spoke.
+        session.host_name = hostname
+        tls = server.transport.get_extra_info("ssl_object") is not None
+        with open(os.path.join(self.args.dir, "commands.log"), "a", encoding="utf-8") as f:
+            f.write(f"EHLO {hostname} tls={int(tls)}\n")
+        if self.args.no_auth:
+            responses = [r for r in responses if not r.startswith("250-AUTH")]
+        return responses
 
     def log_auth(self, line):
         with open(os.path.join(self.args.dir, "auth.log"), "a", encoding="utf-8") as f:
@@ -123,9 +133,7 @@ async def main():
 
     def factory():
         kw = dict(hostname="smtp.test", auth_require_tls=False)
-        if args.no_auth:
-            kw["auth_require_tls"] = True  # without TLS no AUTH is offered
-        else:
+        if not args.no_auth:
             kw["authenticator"] = rec.authenticator
         if args.starttls:
             kw["tls_context"] = ctx
