@@ -9,6 +9,7 @@
 #include "core/Operatorzy.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "mainwindow/GlownyInfraTab.h"
 #include "mainwindow/GlownyUserGrid.h"
 
 #include <QAction>
@@ -85,17 +86,7 @@ void TFormGlowny::buildUi()
     PageControl1->setDocumentMode(false);
     TabUzytkownicy = buildUserTab();
     PageControl1->addTab(TabUzytkownicy, QStringLiteral("Użytkownicy"));
-    TabInfrastruktura = new QWidget(this);
-    TabInfrastruktura->setObjectName(QStringLiteral("TabInfrastruktura"));
-    {
-        auto* l = new QVBoxLayout(TabInfrastruktura);
-        auto* info = new QLabel(
-            QStringLiteral("Siatka urządzeń infrastruktury nie jest jeszcze dostępna w tej wersji programu."),
-            TabInfrastruktura);
-        info->setAlignment(Qt::AlignCenter);
-        info->setEnabled(false);
-        l->addWidget(info);
-    }
+    TabInfrastruktura = new TGlownyInfraTab(this);
     PageControl1->addTab(TabInfrastruktura, QStringLiteral("Infrastruktura"));
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) {
         if (i == 0 && DBGrid1) DBGrid1->setFocus();
