@@ -9,6 +9,7 @@
 #include "core/Operatorzy.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "mainwindow/Definicje.h"
 #include "mainwindow/GlownyInfraTab.h"
 #include "mainwindow/GlownyUserGrid.h"
 
@@ -159,8 +160,8 @@ QWidget* TFormGlowny::buildSidePanel()
     for (const char* c : {"Wydruk faktur", "KSeF", "Płatności masowe", "Archiwizacja"})
         l2->addWidget(sideButton(QString::fromUtf8(c)));
     l2->addSpacing(6);
-    for (const char* c : {"Definicje i szablony", "Konfiguracja"})
-        l2->addWidget(sideButton(QString::fromUtf8(c)));
+    l2->addWidget(sideButton(QStringLiteral("Definicje i szablony"), [] { ShowDefinicje(0); }));
+    l2->addWidget(sideButton(QStringLiteral("Konfiguracja")));
     l2->addSpacing(6);
     l2->addWidget(sideButton(QStringLiteral("vOVE - wyślij")));
     Label3 = new QLabel(panel11);
