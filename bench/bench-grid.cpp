@@ -2,8 +2,9 @@
 // grid (statement built from the filters, dataset, shown keys, the model
 // under a view) and each search refresh, against the same SELECT through
 // bare Connector/C in the same run; then scrolling the whole grid page by page.
-//   bench-grid [--subscribers N] [--rounds R] [--database NAME] [--socket PATH]
-//              [--user U] [--password P] [--keep]
+// The device grid ("Infrastruktura") is measured the same way on its devices.
+//   bench-grid [--subscribers N] [--devices N] [--rounds R] [--database NAME]
+//              [--socket PATH] [--user U] [--password P] [--keep]
 // Without a socket the connection comes from ORLIX_TEST_SOCKET or the private
 // local server. The database is made anew unless it already holds N subscribers.
 #include "bench/common/BenchSupport.h"
@@ -13,6 +14,8 @@
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "mainwindow/GlownyInfraGrid.h"
+#include "mainwindow/GlownyInfraQuery.h"
 #include "mainwindow/GlownyUserGrid.h"
 #include "mainwindow/GlownyUserQuery.h"
 
@@ -30,26 +33,35 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: bench-grid [--subscribers N] [--rounds R] [--database NAME] [--socket PATH] "
-                         "[--user U] [--password P] [--keep]\n");
+    std::fprintf(stderr, "usage: bench-grid [--subscribers N] [--devices N] [--rounds R] [--database NAME] "
+                         "[--socket PATH] [--user U] [--password P] [--keep]\n");
     return 2;
 }
 
 // The statement with its values written in, as the bare client sends it.
-QByteArray Rendered(const TUserQuery& q, TDedicatedSession* s)
+QByteArray Rendered(const QString& sql, const TArgs& args, TDedicatedSession* s)
 {
     QString out;
     static const QRegularExpression re(QStringLiteral(":p(\\d+)"));
     qsizetype last = 0;
-    for (auto it = re.globalMatch(q.Sql); it.hasNext();) {
+    for (auto it = re.globalMatch(sql); it.hasNext();) {
         const auto m = it.next();
-        out += q.Sql.mid(last, m.capturedStart() - last);
-        const TArg& a = q.Args.at(size_t(m.captured(1).toInt() - 1));
+        out += sql.mid(last, m.capturedStart() - last);
+        const TArg& a = args.at(size_t(m.captured(1).toInt() - 1));
         out += QLatin1Char('\'') + QString::fromUtf8(s->Escape(a.textValue())) + QLatin1Char('\'');
         last = m.capturedEnd();
     }
-    out += q.Sql.mid(last);
+    out += sql.mid(last);
     return out.toUtf8();
+}
+
+// The view a grid is measured in: a window's size, the model and its delegate.
+void ShowInView(TQueryModel& model, QTableView& view, QAbstractItemDelegate* delegate)
+{
+    view.resize(1200, 700);
+    model.BindToView(&view);
+    view.setItemDelegate(delegate);
+    view.show();
 }
 
 class TBareClient
@@ -96,6 +108,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     TGeneratorOptions options;
     options.subscribers = 20000;
+    options.infrastructure = 5000;
     int rounds = 5;
     bool keep = false;
     QString database = QStringLiteral("orlix6_bench_grid");
@@ -103,6 +116,7 @@ int main(int argc, char** argv)
     std::vector<TBenchOption> table = {
         {QStringLiteral("--keep"), [&](const QString&) { keep = true; }, true},
         {QStringLiteral("--subscribers"), [&](const QString& v) { options.subscribers = v.toInt(); }},
+        {QStringLiteral("--devices"), [&](const QString& v) { options.infrastructure = v.toInt(); }},
         {QStringLiteral("--rounds"), [&](const QString& v) { rounds = std::max(1, v.toInt()); }},
         {QStringLiteral("--database"), [&](const QString& v) { database = v; }}};
     server.AddOptions(table);
@@ -118,7 +132,10 @@ int main(int argc, char** argv)
         TDedicatedSession* s = db.Session();
         const bool ready =
             !BenchDatabaseEmpty(s) &&
-            s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb")) == options.subscribers;
+            s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb")) == options.subscribers &&
+            s->GetQueryValueAsInteger(QStringLiteral("select count(*) from Infrastruktura")) >=
+                options.infrastructure &&
+            !s->IsQueryEmpty(QStringLiteral("select 1 from PingInfra"));
         if (!ready) {
             db.MakeEmpty();
             s = db.Session();
@@ -126,8 +143,8 @@ int main(int argc, char** argv)
             t.start();
             BenchCreateSchema(ProgramFolder());
             const TGeneratorResult r = GenerateIsp(s, options);
-            std::printf("database %s made: %lld subscribers in %.1f s\n", qPrintable(database), r.subscribers,
-                        t.elapsed() / 1000.0);
+            std::printf("database %s made: %lld subscribers, %lld devices in %.1f s\n", qPrintable(database),
+                        r.subscribers, r.infrastructure, t.elapsed() / 1000.0);
         }
 
         TBareClient bare(params);
@@ -136,10 +153,7 @@ int main(int argc, char** argv)
         model.SetColumns(UserGridColumns());
         model.SetFormatter(UserGridFormatter());
         QTableView view;
-        view.resize(1200, 700);
-        model.BindToView(&view);
-        view.setItemDelegate(new TUserGridDelegate(&model, &view));
-        view.show();
+        ShowInView(model, view, new TUserGridDelegate(&model, &view));
 
         TUserFilter filter;
         UserGridTitleClick(filter.Sort, 1, QStringLiteral("vU_NazwiskoImie"));
@@ -153,29 +167,35 @@ int main(int argc, char** argv)
             idList = UserIdListText(DistinctKeys(query, QStringLiteral("U_INDEX")));
         };
 
-        auto measure = [&](const QString& search, const char* name) {
-            filter.Search = search;
-            const QByteArray sql = Rendered(BuildUserQuery(filter, QDate::currentDate()), s);
-            std::vector<double> grid, raw;
+        // One grid refresh (statement, dataset, shown keys, repaint) against
+        // the bare client running the same SELECT, median of the rounds.
+        auto timed = [&](TQuery& grid, QTableView& gridView, const QString& key, const QByteArray& sql,
+                         const char* name) {
+            std::vector<double> ours, raw;
             int rows = 0;
             for (int r = 0; r < rounds; ++r) {
                 QElapsedTimer t;
                 t.start();
-                if (q.Active())
-                    RefreshQuery(&q, QStringLiteral("U_INDEX"));
+                if (grid.Active())
+                    RefreshQuery(&grid, key);
                 else
-                    q.Open();
-                (void)view.viewport()->grab();
-                grid.push_back(MsSince(t));
-                rows = q.RecordCount();
+                    grid.Open();
+                (void)gridView.viewport()->grab();
+                ours.push_back(MsSince(t));
+                rows = grid.RecordCount();
                 t.restart();
                 bare.run(sql);
                 raw.push_back(MsSince(t));
             }
-            const double g = MedianOf(grid), b = MedianOf(raw);
+            const double g = MedianOf(ours), b = MedianOf(raw);
             std::printf("%s_rows: %d\n%s_grid_ms: %.1f\n%s_bare_ms: %.1f\n%s_ratio: %.2f\n", name, rows, name,
                         g, name, b, name, g / b);
             return g / b;
+        };
+        auto measure = [&](const QString& search, const char* name) {
+            filter.Search = search;
+            const TUserQuery built = BuildUserQuery(filter, QDate::currentDate());
+            return timed(q, view, QStringLiteral("U_INDEX"), Rendered(built.Sql, built.Args, s), name);
         };
 
         std::printf("subscribers: %d\nrounds: %d\n", options.subscribers, rounds);
@@ -206,8 +226,49 @@ int main(int argc, char** argv)
         std::printf("scroll_pages: %d\nscroll_page_ms: %.3f\nscroll_rows_per_page: %d\n", pages,
                     t.nsecsElapsed() / 1e6 / std::max(1, pages), bar->pageStep());
         std::printf("shown_keys_chars: %lld\n", (long long)idList.size());
-
         q.Close();
+
+        // The device grid: all devices with their ping state, sorted by the
+        // IP octets as after a click on "IP".
+        TQuery infra;
+        TUserGridModel infraModel(&infra);
+        infraModel.SetColumns(InfraGridColumns());
+        QTableView infraView;
+        ShowInView(infraModel, infraView, new TInfraGridDelegate(&infraModel, &infraView));
+        TInfraFilter infraFilter;
+        InfraGridTitleClick(infraFilter.Sort, 0, QStringLiteral("INF_IP"));
+        QString infraWhere;
+        infra.BeforeOpen = [&infraFilter](TQuery& query) {
+            const TInfraQuery built = BuildInfraQuery(infraFilter);
+            query.SetSQL(built.Sql);
+            query.BindArgs(built.Args);
+        };
+        infra.AfterOpen = [&infraWhere](TQuery& query) {
+            infraWhere = InfraWhereText(DistinctKeys(query, QStringLiteral("INF_INDEX")));
+        };
+        auto measureInfra = [&](const QString& search, const char* name) {
+            infraFilter.Search = search;
+            const TInfraQuery built = BuildInfraQuery(infraFilter);
+            return timed(infra, infraView, QStringLiteral("INF_INDEX"), Rendered(built.Sql, built.Args, s),
+                         name);
+        };
+        const QString someMac =
+            s->GetQueryValueAsString(
+                 QStringLiteral("select INF_MAC from Infrastruktura order by INF_INDEX desc limit 1"))
+                .remove(QLatin1Char(':'));
+        double infraWorst = measureInfra(QString(), "infra_open");
+        std::printf("infra_rows: %d\n", infra.RecordCount());
+        const std::pair<QString, const char*> infraSearches[] = {
+            {QStringLiteral("OLT"), "infra_search_name"},
+            {QStringLiteral("172.16.3."), "infra_search_ip"},
+            {QStringLiteral("Err"), "infra_search_status"},
+            {someMac, "infra_search_mac_digits"},
+            {QStringLiteral("zzqx"), "infra_search_nothing"}};
+        for (const auto& [text, name] : infraSearches)
+            infraWorst = std::max(infraWorst, measureInfra(text, name));
+        std::printf("infra_worst_ratio: %.2f\ninfra_shown_keys_chars: %lld\n", infraWorst,
+                    (long long)infraWhere.size());
+        infra.Close();
         db.Close();
         if (!keep) BenchDropDatabase(params);
     } catch (const EDatabaseError& e) {

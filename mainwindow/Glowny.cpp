@@ -16,6 +16,7 @@
 #include "core/Podmioty.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "mainwindow/GlownyInfraTab.h"
 #include "mainwindow/GlownyUserGrid.h"
 #include "mainwindow/User.h"
 #include "platform/PrivateFolder.h"
@@ -273,6 +274,7 @@ void TFormGlowny::formShow()
     TimerCron->start();
 
     if (q) attachGrid();
+    if (auto* infra = qobject_cast<TGlownyInfraTab*>(TabInfrastruktura)) infra->Start();
 }
 
 void TFormGlowny::applyFolders()

@@ -11,6 +11,7 @@
 #include "core/Operatorzy.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "mainwindow/Definicje.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -167,7 +168,7 @@ void TFormGlowny::buildMenus()
     odswiez->setShortcut(QKeySequence(Qt::Key_F5));
 
     QMenu* opcje = MainMenu1->addMenu(QStringLiteral("&Opcje"));
-    addCommand(opcje, QStringLiteral("Definicje i szablony"));
+    addCommand(opcje, QStringLiteral("Definicje i szablony"), [] { ShowDefinicje(0); });
     addCommand(opcje, QStringLiteral("Konfiguracja"));
     QMenu* pomoc = opcje->addMenu(QStringLiteral("Funkcje pomocnicze"));
     QMenu* tech = pomoc->addMenu(QStringLiteral("Techniczne"));

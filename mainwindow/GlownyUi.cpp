@@ -9,6 +9,8 @@
 #include "core/Operatorzy.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "mainwindow/Definicje.h"
+#include "mainwindow/GlownyInfraTab.h"
 #include "mainwindow/GlownyUserGrid.h"
 
 #include <QAction>
@@ -85,17 +87,7 @@ void TFormGlowny::buildUi()
     PageControl1->setDocumentMode(false);
     TabUzytkownicy = buildUserTab();
     PageControl1->addTab(TabUzytkownicy, QStringLiteral("Użytkownicy"));
-    TabInfrastruktura = new QWidget(this);
-    TabInfrastruktura->setObjectName(QStringLiteral("TabInfrastruktura"));
-    {
-        auto* l = new QVBoxLayout(TabInfrastruktura);
-        auto* info = new QLabel(
-            QStringLiteral("Siatka urządzeń infrastruktury nie jest jeszcze dostępna w tej wersji programu."),
-            TabInfrastruktura);
-        info->setAlignment(Qt::AlignCenter);
-        info->setEnabled(false);
-        l->addWidget(info);
-    }
+    TabInfrastruktura = new TGlownyInfraTab(this);
     PageControl1->addTab(TabInfrastruktura, QStringLiteral("Infrastruktura"));
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) {
         if (i == 0 && DBGrid1) DBGrid1->setFocus();
@@ -168,8 +160,8 @@ QWidget* TFormGlowny::buildSidePanel()
     for (const char* c : {"Wydruk faktur", "KSeF", "Płatności masowe", "Archiwizacja"})
         l2->addWidget(sideButton(QString::fromUtf8(c)));
     l2->addSpacing(6);
-    for (const char* c : {"Definicje i szablony", "Konfiguracja"})
-        l2->addWidget(sideButton(QString::fromUtf8(c)));
+    l2->addWidget(sideButton(QStringLiteral("Definicje i szablony"), [] { ShowDefinicje(0); }));
+    l2->addWidget(sideButton(QStringLiteral("Konfiguracja")));
     l2->addSpacing(6);
     l2->addWidget(sideButton(QStringLiteral("vOVE - wyślij")));
     Label3 = new QLabel(panel11);

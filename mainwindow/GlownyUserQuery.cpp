@@ -12,22 +12,22 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+} // namespace
+
 // Sort fields come from the grid's columns and the stored settings; only a
 // plain column name may reach the ORDER BY text.
-bool IsIdentifier(const QString& s)
+bool IsSqlIdentifier(const QString& s)
 {
     static const QRegularExpression re(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     return re.match(s).hasMatch();
 }
 
-// The pattern of one word: its own % _ and \ match themselves.
 QString LikePattern(const QString& word)
 {
     return QStringLiteral("%") + EscapeLikeText(word) + QStringLiteral("%");
 }
 
-// Binds one value at the next placeholder.
-QString Bind(TArgs& args, const TArg& value)
+QString BindArg(TArgs& args, const TArg& value)
 {
     args.push_back(value);
     return QStringLiteral(":p") + QString::number(args.size());
@@ -38,14 +38,14 @@ QString DateLike(const QString& column)
     return QStringLiteral("DATE_FORMAT(") + column + QStringLiteral(", '%Y-%m-%d')");
 }
 
-QString GroupClause(const QList<int>& ids, bool showMode)
+QString GroupSlotsClause(const QString& columnPrefix, const QList<int>& ids, bool showMode)
 {
     QStringList idTexts;
     for (int id : ids)
         idTexts << QString::number(id);
     QStringList conds;
     for (int k = 1; k <= 10; ++k) {
-        const QString col = QStringLiteral("U_GRUPA") + QString::number(k);
+        const QString col = columnPrefix + QString::number(k);
         if (showMode)
             conds << QStringLiteral(" (") + col + QLatin1Char('=') +
                          idTexts.join(kCrLf + QStringLiteral(" OR ") + col + QLatin1Char('=')) +
@@ -60,20 +60,32 @@ QString GroupClause(const QList<int>& ids, bool showMode)
            QStringLiteral(" )") + kCrLf;
 }
 
+QStringList SortOrderParts(const std::array<QString, 4>& fields, int order)
+{
+    QStringList parts;
+    if (order == 0) return parts;
+    for (const QString& field : fields)
+        if (!field.isEmpty() && IsSqlIdentifier(field))
+            parts << field + (order == 1 ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
+    return parts;
+}
+
+namespace {
+
 QString StateClause(int state, const QDate& today, TArgs& args)
 {
     const QString d = today.toString(QStringLiteral("yyyy-MM-dd"));
     switch (state) {
     case 1: {
-        const QString a = Bind(args, d);
-        const QString b = Bind(args, d);
+        const QString a = BindArg(args, d);
+        const QString b = BindArg(args, d);
         return QStringLiteral(" AND (((U_DATAAKTYWACJI<>'0000-00-00') AND ( U_DATAAKTYWACJI <=") + a +
                QStringLiteral(" )) AND (( U_DATADEAKTYWACJI = 0 ) OR (U_DATADEAKTYWACJI >") + b +
                QStringLiteral(")))") + kCrLf + QStringLiteral(" AND (U_POCZEKALNIA <> 1)") + kCrLf;
     }
     case 2: {
-        const QString a = Bind(args, d);
-        const QString b = Bind(args, d);
+        const QString a = BindArg(args, d);
+        const QString b = BindArg(args, d);
         return QStringLiteral(" AND (((U_DATAAKTYWACJI<>'0000-00-00') AND ( U_DATAAKTYWACJI >") + a +
                QStringLiteral(" )) OR (U_DATAAKTYWACJI='0000-00-00') OR (( U_DATADEAKTYWACJI <=") + b +
                QStringLiteral(" ) AND ( U_DATADEAKTYWACJI <>'0000-00-00' )))") + kCrLf +
@@ -195,22 +207,22 @@ TUserQuery BuildUserQuery(const TUserFilter& f, const QDate& today)
                                                                  : SplitToStringList(QStringLiteral(" "), t);
         where += QStringLiteral(" AND ( ");
         const QStringList& exprs = UserSearchExpressions();
-        const bool inSorted = f.SortedColumnOnly && f.Sort.Order != 0 && IsIdentifier(f.SortedColumnField);
+        const bool inSorted = f.SortedColumnOnly && f.Sort.Order != 0 && IsSqlIdentifier(f.SortedColumnField);
         for (int i = 0; i < words.size(); ++i) {
             const QString pattern = LikePattern(words[i]);
             const QString o = i == 0 ? QStringLiteral("(") : QStringLiteral("AND (");
             if (inSorted) {
                 where += QLatin1Char(' ') + o + QStringLiteral(" (") + f.SortedColumnField +
-                         QLatin1Char(' ') + n + QStringLiteral(" LIKE ") + Bind(args, pattern) +
+                         QLatin1Char(' ') + n + QStringLiteral(" LIKE ") + BindArg(args, pattern) +
                          QStringLiteral("))") + kCrLf;
                 continue;
             }
             where += QLatin1Char(' ') + o + QStringLiteral(" (") + exprs[0] + QLatin1Char(' ') + n +
-                     QStringLiteral(" LIKE ") + Bind(args, pattern) + QStringLiteral(") ") + kCrLf;
+                     QStringLiteral(" LIKE ") + BindArg(args, pattern) + QStringLiteral(") ") + kCrLf;
             for (int c = 1; c < exprs.size(); ++c) {
                 const bool last = c + 1 == exprs.size();
                 where += QLatin1Char(' ') + j + QStringLiteral(" (") + exprs[c] + QLatin1Char(' ') + n +
-                         QStringLiteral(" LIKE ") + Bind(args, pattern) +
+                         QStringLiteral(" LIKE ") + BindArg(args, pattern) +
                          (last ? QStringLiteral("))") : QStringLiteral(")")) + kCrLf;
             }
         }
@@ -222,7 +234,8 @@ TUserQuery BuildUserQuery(const TUserFilter& f, const QDate& today)
         where += QStringLiteral(" ) ");
     }
 
-    if (!f.GroupIds.isEmpty()) where += GroupClause(f.GroupIds, f.GroupShowMode);
+    if (!f.GroupIds.isEmpty())
+        where += GroupSlotsClause(QStringLiteral("U_GRUPA"), f.GroupIds, f.GroupShowMode);
     where += StateClause(f.State, today, args);
 
     if (f.Zalegle) {
@@ -248,7 +261,7 @@ TUserQuery BuildUserQuery(const TUserFilter& f, const QDate& today)
                  kCrLf;
     if (f.Podmiot)
         where += QStringLiteral(" AND ( U_PODMIOT = (select P_INDEX from Podmioty where P_SKROT=") +
-                 Bind(args, f.PodmiotSkrot) + QStringLiteral(" limit 1)  ) ") + kCrLf;
+                 BindArg(args, f.PodmiotSkrot) + QStringLiteral(" limit 1)  ) ") + kCrLf;
     if (f.Geo) {
         if (f.GeoKind == 0)
             where += QStringLiteral(" AND (U_GEOLOK_SZEROKOSC=0 or U_GEOLOK_DLUGOSC=0) ") + kCrLf;
@@ -259,11 +272,8 @@ TUserQuery BuildUserQuery(const TUserFilter& f, const QDate& today)
     }
 
     QString order;
-    if (f.Sort.Order != 0) {
-        QStringList parts;
-        for (const QString& field : f.Sort.Fields)
-            if (!field.isEmpty() && IsIdentifier(field))
-                parts << field + (f.Sort.Order == 1 ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
+    {
+        const QStringList parts = SortOrderParts(f.Sort.Fields, f.Sort.Order);
         if (!parts.isEmpty()) {
             order = QStringLiteral(" order by ") + parts.join(QStringLiteral(", "));
             if (f.Sort.Fields[0] != QLatin1String("U_NAZWISKO"))

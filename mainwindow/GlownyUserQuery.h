@@ -81,6 +81,20 @@ QString UserWhereText(const QString& idList);
 // Keys of an open dataset's rows in order, each once.
 QStringList DistinctKeys(const TQuery& query, const QString& keyField);
 
+// ---- pieces the device grid's query shares
+bool IsSqlIdentifier(const QString& s);
+// "%" + the text + "%", its own % _ and \ matching themselves.
+QString LikePattern(const QString& text);
+// Appends the value and returns its placeholder ":pN".
+QString BindArg(TArgs& args, const TArg& value);
+// The date column as "yyyy-mm-dd" text for LIKE.
+QString DateLike(const QString& column);
+// The clause of ten group slots (Prefix1..Prefix10) holding (show) or not
+// holding (exclude) any of the ids.
+QString GroupSlotsClause(const QString& columnPrefix, const QList<int>& ids, bool showMode);
+// "FIELD ASC" / "FIELD DESC" for each plain, non-empty field; none for order 0.
+QStringList SortOrderParts(const std::array<QString, 4>& fields, int order);
+
 // ---- row look
 struct TUserRowData
 {

@@ -452,7 +452,8 @@ TGeneratorResult GenerateIsp(TDedicatedSession* s, const TGeneratorOptions& o)
 
         // Per node one core router plus access devices for about 60 devices each.
         // Every node has at least one fibre and one radio access device.
-        const int accessCount = std::max(nodeCount * 3, n * 13 / 10 / 60 + 1);
+        const int accessCount = o.infrastructure > 0 ? std::max(nodeCount * 3, o.infrastructure - nodeCount)
+                                                     : std::max(nodeCount * 3, n * 13 / 10 / 60 + 1);
         TBulkInsert infra(s, QStringLiteral("Infrastruktura"),
                           {"INF_INDEX", "INF_NAZWA", "INF_FUNKCJA", "INF_MAC", "INF_IP", "INF_IP1", "INF_IP2",
                            "INF_IP3", "INF_IP4", "INF_LOGIN", "INF_DATADODANIADOBAZY", "INF_GRUPA1",
@@ -499,6 +500,20 @@ TGeneratorResult GenerateIsp(TDedicatedSession* s, const TGeneratorOptions& o)
         }
         infra.flush();
         r.infrastructure = infra.rows();
+
+        // The last ping of every device, mostly up, some of every other state;
+        // from a stream of its own so the rest of the data stays as it was.
+        TBenchRandom pingRnd(o.seed ^ 0x50494E47ull);
+        TBulkInsert ping(s, QStringLiteral("PingInfra"),
+                         {"PI_INDEXINFRA", "PI_CZAS", "PI_STATUS", "PI_ODKIEDYDOWN"});
+        const char* const states[] = {"Up", "Down", "U?", "Skip", "Err"};
+        for (int k = firstInfra; k < key; ++k) {
+            const int roll = pingRnd.below(100);
+            const int state = roll < 80 ? 0 : roll < 88 ? 1 : roll < 92 ? 2 : roll < 96 ? 3 : 4;
+            ping.add({k, state == 0 ? pingRnd.between(1, 40) : 0, QString::fromLatin1(states[state]),
+                      state == 1 ? now : QStringLiteral("0000-00-00 00:00:00")});
+        }
+        ping.flush();
     }
 
     // Subscribers with their invoice items, devices and contracts.

@@ -51,6 +51,9 @@ private:
 struct TGeneratorOptions
 {
     int subscribers = 1000;
+    // Infrastructure devices (core routers included); 0: as many as the
+    // subscribers need (about one access device per 60 subscriber devices).
+    int infrastructure = 0;
     std::uint64_t seed = 20240501;
     // Day the data are generated for (activation dates and the like lie before it).
     QString today = QStringLiteral("2025-06-30");
