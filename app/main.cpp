@@ -1,14 +1,17 @@
 // Orlix6 KSeF: start-up and shutdown of the main program.
+#include "billing/FvAutomat.h"
 #include "core/Application.h"
 #include "core/DbError.h"
 #include "core/DialogPL.h"
 #include "core/ProgramExit.h"
+#include "mainwindow/Glowny.h"
 #include "mainwindow/ProgramStart.h"
 
 int main(int argc, char* argv[])
 {
     TOrlixApplication app(argc, argv);
     SetProgramFormats();
+    TFormGlowny::OpenInvoicingRun = [] { FormFvAutomat()->exec(); };
     try {
         return RunMainProgram();
     } catch (const EProgramExit& e) {
