@@ -173,7 +173,15 @@ void PrzeliczUFV(int ufvIndex)
 
 void PrzeliczFVPDokumentu(int fvIndex)
 {
+    PrzeliczFVPWhere(QStringLiteral("FVP_INDEXFAKTURA=:p"), {fvIndex});
+}
+
+void PrzeliczFVPWhere(const QString& condition, const TArgs& args)
+{
     const QStringList& t = VatRateTexts();
+    TArgs all{t.value(0), Amount4::fromRaw(12300), t.value(1), Amount4::fromRaw(10800),
+              t.value(3), Amount4::fromRaw(10500)};
+    all.insert(all.end(), args.begin(), args.end());
     GlobalSession()->ExecQuery(
         QStringLiteral(
             "update FvPozycje set FVP_STAWKAVAT=if(FVP_STAWKAVAT_TXT=:p1, :p2, if(FVP_STAWKAVAT_TXT=:p3, "
@@ -181,9 +189,9 @@ void PrzeliczFVPDokumentu(int fvIndex)
             "FVP_WARTOSCBRUTTO=FVP_CENABRUTTO * FVP_ILOSC * (1 - FVP_RABAT/100), "
             "FVP_WARTOSCNETTO=FVP_WARTOSCBRUTTO/FVP_STAWKAVAT, "
             "FVP_KWOTAVAT=FVP_WARTOSCBRUTTO-FVP_WARTOSCNETTO, "
-            "FVP_RABATKWOTA=FVP_CENABRUTTO * FVP_ILOSC * (FVP_RABAT/100) where FVP_INDEXFAKTURA=:p7"),
-        {t.value(0), Amount4::fromRaw(12300), t.value(1), Amount4::fromRaw(10800), t.value(3),
-         Amount4::fromRaw(10500), fvIndex});
+            "FVP_RABATKWOTA=FVP_CENABRUTTO * FVP_ILOSC * (FVP_RABAT/100) where ") +
+            condition,
+        all);
 }
 
 // Net and gross per VAT group, then the discount: the leading columns of a sums query.

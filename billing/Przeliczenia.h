@@ -3,10 +3,9 @@
 // VAT is always taken out of the gross value; sums per VAT group are the sums
 // of the stored line values, so a group's VAT is gross sum minus net sum.
 #include "core/Amount4.h"
+#include "core/DedicatedSession.h"
 
 #include <QString>
-
-class TDedicatedSession;
 
 // The values of one line that follow from what the operator typed.
 struct TLineValues
@@ -34,6 +33,8 @@ void PrzeliczUFV(int ufvIndex);
 // The set-based line rule over every line of one invoice (bulk writers and
 // the template copy): factor from the labels of groups A, B and D, else 1.
 void PrzeliczFVPDokumentu(int fvIndex);
+// The same over the invoice lines a WHERE condition picks (args: its values).
+void PrzeliczFVPWhere(const QString& condition, const TArgs& args);
 
 // Document sums per VAT group, the discount sum and the amount chain. A new
 // document also gets its paid-on-issue amount: the gross sum when it is

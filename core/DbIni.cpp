@@ -7,11 +7,23 @@
 #include "core/Session.h"
 #include "platform/NetworkAdapter.h"
 
+#include <QRandomGenerator>
 #include <QSettings>
 #include <algorithm>
 #include <cmath>
 
 QString HostId = QStringLiteral("00-00-00-00-00-00");
+QString DatabaseUniqueId;
+
+QString LoadDatabaseUniqueId()
+{
+    DatabaseUniqueId = ReadIniString(0, QStringLiteral("UnIdBazy"), QString());
+    if (DatabaseUniqueId.isEmpty()) {
+        DatabaseUniqueId = QStringLiteral("LID_%1_").arg(QRandomGenerator::global()->bounded(1000000000));
+        WriteIniString(0, QStringLiteral("UnIdBazy"), DatabaseUniqueId);
+    }
+    return DatabaseUniqueId;
+}
 
 namespace {
 

@@ -42,6 +42,12 @@ void WriteIniString(int scope, const QString& key, const QString& value);
 // Parses an ini integer: decimal or "0x" hexadecimal; false when it is no number.
 bool IniTextToInt(const QString& text, int& out);
 
+// The database's identifier "LID_<number>_", the prefix of its named locks:
+// global setting UnIdBazy, made once when it is still empty.
+extern QString DatabaseUniqueId;
+// Reads (or makes and stores) the identifier into DatabaseUniqueId and returns it.
+QString LoadDatabaseUniqueId();
+
 // The workstation id "xx-xx-xx-xx-xx-xx".
 extern QString HostId;
 QString ReadHostIdFromFolder(const QString& folder);

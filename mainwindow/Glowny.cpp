@@ -327,6 +327,8 @@ void TFormGlowny::timerPoStarcie()
                                                  "brakujące indexy."),
                         mtWarning, mbOK);
     }
+    // The database's identifier, the prefix of its named locks, made once.
+    LoadDatabaseUniqueId();
 }
 
 void TFormGlowny::timerRefresh2()

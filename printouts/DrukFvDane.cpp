@@ -1,5 +1,6 @@
 #include "printouts/DrukFvDane.h"
 
+#include "billing/AutoFv.h"
 #include "core/DedicatedSession.h"
 #include "core/KwotaSlownie.h"
 #include "core/Query.h"
@@ -111,38 +112,7 @@ int FvTransferBandPx(bool hideBalance, Amount4 kwotaDoZaplaty, Amount4 saldo)
 
 QString UnpaidDocumentsMemoText(int userIndex)
 {
-    TDedicatedSession* s = GlobalSession();
-    auto total =
-        s->OpenQuery(QStringLiteral("select sum(FV_KWOTADOROZLICZENIA) from vListaNierozliczonychDokumentow "
-                                    "where FV_INDEXUSER=:p1 and FV_KWOTADOROZLICZENIA>0"),
-                     {userIndex});
-    const Amount4 sum = total->IsEmpty() ? Amount4{} : total->Fields(0)->AsCurrency();
-    if (sum.raw <= 0) return QString();
-    const QStringList lines = s->GetQueryValuesAsList(
-        QStringLiteral(
-            "select concat(space(4), FV_DATAWYSTAWIENIA, space(6), FV_Typ, space(1), FV_NUMERTXT, "
-            "space(22-length(FV_NUMERTXT)), space(11-length(FV_SUMABRUTTO)), FV_SUMABRUTTO, space(6), "
-            "FV_DATAPLATNOSCI, space(14-length(FV_KWOTADOROZLICZENIA)), FV_KWOTADOROZLICZENIA, "
-            "space(12-length(if(FV_PoTerminie>0, round(FV_PoTerminie), 0))), if(FV_PoTerminie>0, "
-            "round(FV_PoTerminie), 0), :p1 ) from vListaNierozliczonychDokumentow where "
-            "FV_INDEXUSER=:p2 and FV_KWOTADOROZLICZENIA>0 order by FV_PoTerminie desc"),
-        {QStringLiteral(" dni"), userIndex});
-    const QString header = s->GetQueryValueAsString(
-        QStringLiteral(
-            "select concat(space(1), :p1, space(3), :p2, space(18), :p3, space(8), :p4, space(6), :p5, "
-            "space(3), :p6) "),
-        {QStringLiteral("Data wystawienia"), QStringLiteral("Nr dokumentu"), QStringLiteral("Kwota"),
-         QStringLiteral("Termin"), QStringLiteral("Do rozliczenia"), QStringLiteral("Po terminie")});
-    const QString rule(106, QLatin1Char('-'));
-    const QString crlf = QStringLiteral("\r\n");
-    QString out = rule + crlf + QStringLiteral("   Lista nierozliczonych dokumentów na dzień ") +
-                  QDate::currentDate().toString(Qt::ISODate) + crlf + rule + crlf + header + crlf + rule +
-                  crlf;
-    for (const QString& l : lines)
-        out += l + crlf;
-    out += rule + crlf + QStringLiteral("   RAZEM DO ROZLICZENIA: ") + FormatMoney(sum) +
-           QStringLiteral(" zł") + crlf;
-    return out;
+    return MakeUnpaidDocumentsText(userIndex);
 }
 
 void MakeFvQrCodes(int fvIndex, const QString& nrKsef, const QString& linkOffline,

@@ -1,6 +1,7 @@
 #include "bench/common/GeneratorBilling.h"
 
 #include "bench/common/Generator.h"
+#include "billing/FvAutomatDane.h"
 #include "billing/Numeracja.h"
 #include "billing/Przeliczenia.h"
 #include "billing/Rozliczenia.h"
@@ -94,6 +95,21 @@ private:
 
 } // namespace
 
+TFvAutomatInput BenchRunInput(const QDate& issue, const QString& podmiot)
+{
+    TFvAutomatInput in;
+    in.issueDate = issue;
+    in.dueDate = issue.addDays(14);
+    in.paymentForm = QStringLiteral("przelew");
+    in.podmiot = podmiot;
+    in.addSuffix = true;
+    in.suffixKind = 0;
+    // Every subscriber, as the main grid shows them unfiltered.
+    in.userWhere = QStringLiteral(" WHERE U_INDEX > 0 ");
+    in.userOrderBy = QStringLiteral(" order by U_NAZWISKO, U_IMIE, U_INDEX");
+    return in;
+}
+
 TBillingHistoryResult GenerateBillingHistory(const TBillingHistoryOptions& o)
 {
     QElapsedTimer timer;
@@ -108,7 +124,6 @@ TBillingHistoryResult GenerateBillingHistory(const TBillingHistoryOptions& o)
     std::priority_queue<TEvent, std::vector<TEvent>, std::greater<TEvent>> events;
     qint64 seq = 0;
     TNumberBlocks numbers;
-    const QString zero = QStringLiteral("0000-00-00");
     const QString wystawil = QStringLiteral("Jan Administrator");
 
     auto schedulePayment = [&](int user, int podmiot, const QDate& due, Amount4 gross,
@@ -218,104 +233,36 @@ TBillingHistoryResult GenerateBillingHistory(const TBillingHistoryOptions& o)
     for (int m = 0; m < std::max(1, o.months); ++m) {
         const QDate issue = first.addMonths(m);
         runEvents(issue);
-        TTransactionGuard t(s);
-        // Subscribers billed by the monthly run with an item active on the issue day.
-        auto users = s->OpenQuery(
-            QStringLiteral(
-                "select U_INDEX, U_AUTOMATYCZNEFAKTURY, U_PODMIOT, if(U_CZYINDYWTERMINPLATNOSCI=1, "
-                "U_INDYWTERMINPLATNOSCI, 14) from Userdb where U_AUTOMATYCZNEFAKTURY in (1, 2, 3) and exists "
-                "(select 1 from UserFvPozycje where UFV_INDEXUSER=U_INDEX and UFV_CZYAKTYWNA<>0 and "
-                "UFV_CZYJEDNORAZOWA=0 and (UFV_DATASTART<=:p1 or UFV_DATASTART=:p2) and (UFV_DATAEND>=:p3 "
-                "or UFV_DATAEND=:p4)) order by U_INDEX"),
-            {iso(issue), zero, iso(issue), zero});
-        for (users->First(); !users->Eof(); users->Next()) {
-            const int u = users->Fields(0)->AsInteger();
-            const bool demand = users->Fields(1)->AsInteger() == 2;
-            const int podmiot = users->Fields(2)->AsInteger();
-            const QDate due = issue.addDays(users->Fields(3)->AsInteger());
-            const char kind = demand ? 'P' : 'F';
-            const auto [number, text] = numbers.next(kind, podmiot, issue);
-            const TArgs itemArgs{iso(issue), zero, iso(issue), zero};
-            int doc = 0;
-            if (!demand) {
-                const QStringList& v = VatRateTexts();
-                s->ExecQuery(
-                    QStringLiteral(
-                        "insert into Fv (FV_INDEXUSER, FV_NUMER, FV_NUMERTXT, FV_PODMIOT, "
-                        "FV_DATAWYSTAWIENIA, "
-                        "FV_DATAPLATNOSCI, FV_FORMAPLATNOSCI, FV_WYSTAWIL, FV_IMIE, FV_NAZWISKO, FV_NIP, "
-                        "FV_NIP2, FV_ADR_ULICA, FV_ADR_MIEJSCOWOSC, FV_ADR_KOD, FV_ADR_NRDOMU, "
-                        "FV_ADR_NRLOKALU, FV_OPISVAT_A, FV_OPISVAT_B, FV_OPISVAT_C, FV_OPISVAT_D, "
-                        "FV_OPISVAT_G, FV_OPISVAT_NP, FV_OPISVAT, FV_OPERATORID, FV_DATAMODYFIKACJI) select "
-                        "U_INDEX, :p1, :p2, :p3, :p4, :p5, :p6, :p7, U_IMIE, U_NAZWISKO, U_NIP, U_NIP2, "
-                        "U_ADR_ULICA, U_ADR_POCZTA, U_ADR_KOD, U_ADR_NRDOMU, U_ADR_NRLOKALU, :p8, :p9, :p10, "
-                        ":p11, :p12, :p13, :p14, :p15, now() from Userdb where U_INDEX=:p16"),
-                    {number, text, podmiot, iso(issue), iso(due), QStringLiteral("przelew"), wystawil,
-                     v.value(0), v.value(1), v.value(2), v.value(3), v.value(4), v.value(5), VatTotalLabel(),
-                     OperatorId, u});
-                doc = s->GetQueryValueAsInteger(QStringLiteral("select last_insert_id()"));
-                TArgs args{doc, u};
-                args.insert(args.end(), itemArgs.begin(), itemArgs.end());
-                s->ExecQuery(
-                    QStringLiteral("insert into FvPozycje (FVP_INDEXFAKTURA, FVP_NAZWAUSLUGI, FVP_ILOSC, "
-                                   "FVP_JEDNMIARY, FVP_SYMBOL, FVP_STAWKAVAT_TXT, FVP_RABAT, FVP_CENABRUTTO) "
-                                   "select :p1, UFV_NAZWAUSLUGI, UFV_ILOSC, UFV_JEDNMIARY, UFV_SYMBOL, "
-                                   "UFV_STAWKAVAT_TXT, UFV_RABAT, UFV_CENABRUTTO from UserFvPozycje where "
-                                   "UFV_INDEXUSER=:p2 and UFV_CZYAKTYWNA<>0 and UFV_CZYJEDNORAZOWA=0 and "
-                                   "(UFV_DATASTART<=:p3 or UFV_DATASTART=:p4) and (UFV_DATAEND>=:p5 or "
-                                   "UFV_DATAEND=:p6)"),
-                    args);
-                PrzeliczFVPDokumentu(doc);
-                PrzeliczPolaFv(doc, true);
-                SettleDocument(QStringLiteral("F"), doc);
-                ++r.invoices;
-                if (rnd.chance(2))
-                    events.push({issue.addDays(rnd.between(3, 10)), ++seq, 0, u, podmiot, doc, {}, {}});
-            } else {
-                s->ExecQuery(
-                    QStringLiteral(
-                        "insert into Pz (PZ_INDEXUSER, PZ_NUMER, PZ_NUMERTXT, PZ_PODMIOT, "
-                        "PZ_DATAWYSTAWIENIA, "
-                        "PZ_DATAPLATNOSCI, PZ_FORMAPLATNOSCI, PZ_WYSTAWIL, PZ_IMIE, PZ_NAZWISKO, "
-                        "PZ_ADR_ULICA, "
-                        "PZ_ADR_MIEJSCOWOSC, PZ_ADR_KOD, PZ_ADR_NRDOMU, PZ_ADR_NRLOKALU, PZ_OPERATORID, "
-                        "PZ_DATAMODYFIKACJI) select U_INDEX, :p1, :p2, :p3, :p4, :p5, :p6, :p7, U_IMIE, "
-                        "U_NAZWISKO, U_ADR_ULICA, U_ADR_POCZTA, U_ADR_KOD, U_ADR_NRDOMU, U_ADR_NRLOKALU, "
-                        ":p8, "
-                        "now() from Userdb where U_INDEX=:p9"),
-                    {number, text, podmiot, iso(issue), iso(due), QStringLiteral("przelew"), wystawil,
-                     OperatorId, u});
-                doc = s->GetQueryValueAsInteger(QStringLiteral("select last_insert_id()"));
-                TArgs args{doc, u};
-                args.insert(args.end(), itemArgs.begin(), itemArgs.end());
-                s->ExecQuery(
-                    QStringLiteral("insert into PzPozycje (PZP_INDEXPZ, PZP_NAZWAUSLUGI, PZP_ILOSC, "
-                                   "PZP_JEDNMIARY, PZP_SYMBOL, PZP_RABAT, PZP_CENABRUTTO) select :p1, "
-                                   "UFV_NAZWAUSLUGI, UFV_ILOSC, UFV_JEDNMIARY, UFV_SYMBOL, UFV_RABAT, "
-                                   "UFV_CENABRUTTO from UserFvPozycje where UFV_INDEXUSER=:p2 and "
-                                   "UFV_CZYAKTYWNA<>0 and UFV_CZYJEDNORAZOWA=0 and (UFV_DATASTART<=:p3 or "
-                                   "UFV_DATASTART=:p4) and (UFV_DATAEND>=:p5 or UFV_DATAEND=:p6)"),
-                    args);
-                s->ExecQuery(
-                    QStringLiteral(
-                        "update PzPozycje set PZP_WARTOSCBRUTTO=PZP_CENABRUTTO * PZP_ILOSC * (1 - "
-                        "PZP_RABAT/100), PZP_RABATKWOTA=PZP_CENABRUTTO * PZP_ILOSC * (PZP_RABAT/100) "
-                        "where PZP_INDEXPZ = :p1"),
-                    {doc});
-                PrzeliczPolaPz(doc, true);
-                SettleDocument(QStringLiteral("P"), doc);
-                ++r.demands;
+        // Each company's recurring documents come from the monthly run, as the office issues them.
+        for (const QString& podmiot : s->GetQueryValuesAsList(
+                 QStringLiteral("select P_SKROT from Podmioty where P_CZYAKTYWNY=1 order by P_INDEX"))) {
+            TFvAutomatCallbacks cb;
+            cb.ask = [](const QString&) { return true; };
+            cb.error = [](const QString& text) { throw EDatabaseError(text); };
+            const TFvAutomatResult run = RunFvAutomat(BenchRunInput(issue, podmiot), cb);
+            r.invoices += run.invoices;
+            r.demands += run.demands;
+            // Payments (and a few corrections) follow the documents the run made.
+            auto docs = s->OpenQuery(
+                QStringLiteral(
+                    "select 0, FV_INDEX, FV_INDEXUSER, FV_PODMIOT, FV_DATAPLATNOSCI, FV_SUMABRUTTO, "
+                    "FV_NUMERTXT "
+                    "from Fv where FV_INDEX >= :p1 and FV_INDEX <= :p2 and FV_DATAWYSTAWIENIA=:p3 union all "
+                    "select 1, PZ_INDEX, PZ_INDEXUSER, PZ_PODMIOT, PZ_DATAPLATNOSCI, PZ_SUMABRUTTO, "
+                    "PZ_NUMERTXT "
+                    "from Pz where PZ_INDEX >= :p4 and PZ_INDEX <= :p5 and PZ_DATAWYSTAWIENIA=:p6 order by "
+                    "1, 2"),
+                {run.f1, run.f2, iso(issue), run.p1, run.p2, iso(issue)});
+            for (docs->First(); !docs->Eof(); docs->Next()) {
+                const int doc = docs->Fields(1)->AsInteger();
+                const int u = docs->Fields(2)->AsInteger();
+                const int podmiotId = docs->Fields(3)->AsInteger();
+                if (docs->Fields(0)->AsInteger() == 0 && rnd.chance(2))
+                    events.push({issue.addDays(rnd.between(3, 10)), ++seq, 0, u, podmiotId, doc, {}, {}});
+                schedulePayment(u, podmiotId, docs->Fields(4)->AsDate(), docs->Fields(5)->AsCurrency(),
+                                docs->Fields(6)->AsString());
             }
-            const Amount4 gross =
-                s->OpenQuery(demand ? QStringLiteral("select PZ_SUMABRUTTO from Pz where PZ_INDEX=:p1")
-                                    : QStringLiteral("select FV_SUMABRUTTO from Fv where FV_INDEX=:p1"),
-                             {doc})
-                    ->Fields(0)
-                    ->AsCurrency();
-            schedulePayment(u, podmiot, due, gross, text);
         }
-        numbers.releaseAll();
-        t.commit();
     }
     runEvents(today.addDays(1));
 

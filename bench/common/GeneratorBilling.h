@@ -1,11 +1,14 @@
 #pragma once
 // Months of billing history for the synthetic ISP: invoices and payment
-// demands from the subscribers' recurring items, some corrections, and
+// demands from the subscribers' recurring items (issued by the monthly
+// automatic run), some corrections, and
 // payments from punctual, late, partial and over-paying subscribers (with a
 // few refunds), all issued, numbered and settled through the billing
 // functions of the program, in date order, so the history is consistent.
+#include "billing/FvAutomatDane.h"
 #include "core/DedicatedSession.h"
 
+#include <QDate>
 #include <QString>
 #include <cstdint>
 
@@ -23,5 +26,9 @@ struct TBillingHistoryResult
     double seconds = 0;
 };
 
+// The automatic run's inputs for one company's monthly documents, every subscriber shown.
+TFvAutomatInput BenchRunInput(const QDate& issue, const QString& podmiot);
+
+// Each month's recurring documents come from the automatic run.
 // Runs on the shared session (the billing functions use it); commits month by month.
 TBillingHistoryResult GenerateBillingHistory(const TBillingHistoryOptions& options);

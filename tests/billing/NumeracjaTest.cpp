@@ -5,6 +5,7 @@
 #include "core/Podmioty.h"
 #include "core/Query.h"
 #include "tests/billing/BillingFixture.h"
+#include "tests/support/OtherWorkstation.h"
 
 #include <QThread>
 #include <algorithm>
@@ -39,26 +40,6 @@ protected:
         TNumberReservation r(kind, date, podmiot);
         return r.Number();
     }
-};
-
-// A second connection to the test's database, as another workstation has.
-struct TOtherWorkstation
-{
-    explicit TOtherWorkstation(const QString& name, const QString& database)
-        : db(name, TestServerParams(database))
-    {
-        db.Open();
-        TDatabase::Register(&db);
-        session.reset(TDedicatedSession::CreateOnDatabase(name));
-    }
-    ~TOtherWorkstation()
-    {
-        if (session->InTransaction()) session->Rollback();
-        session.reset();
-        TDatabase::Unregister(&db);
-    }
-    TDatabase db;
-    std::unique_ptr<TDedicatedSession> session;
 };
 
 } // namespace
