@@ -2,6 +2,7 @@
 // TLS on a loopback TCP port: the session is encrypted, a wrong CA is refused,
 // a unix socket stays as it is.
 #include "core/DedicatedSession.h"
+#include "core/OdbcConnection.h"
 #include "core/Query.h"
 #include "platform/OdbcDataSource.h"
 #include "tests/support/TestCertificates.h"
