@@ -33,6 +33,9 @@ start() {
     fresh=1
   fi
   rm -f "$SOCKET"
+  # Temporary tables go into the server's own folder, never a shared /tmp
+  # whose clean-ups could pull them from under a running statement.
+  mkdir -p "$DATADIR/tmp"
   # Durability settings favour speed only for the throwaway server of the tests.
   local fast=()
   if [ "${ORLIX_DB_FAST:-0}" = 1 ]; then
@@ -40,7 +43,7 @@ start() {
           --innodb-flush-method=nosync --innodb-buffer-pool-size=512M --innodb-log-file-size=128M)
   fi
   "$(mariadbd_bin)" --no-defaults --datadir="$DATADIR" --socket="$SOCKET" --pid-file="$PIDFILE" \
-    --skip-networking --user="$(id -un)" --log-error="$LOG" \
+    --skip-networking --user="$(id -un)" --log-error="$LOG" --tmpdir="$DATADIR/tmp" \
     --character-set-server=utf8mb3 --collation-server=utf8mb3_polish_ci \
     --max-connections=500 --skip-log-bin "${fast[@]}" >/dev/null 2>&1 &
   for _ in $(seq 1 300); do
