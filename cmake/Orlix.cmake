@@ -143,6 +143,7 @@ function(orlix_test_folder name)
     target_link_libraries(test-${name} PRIVATE orlix_bench_common)
   endif()
   target_precompile_headers(test-${name} REUSE_FROM orlix_pch)
-  gtest_discover_tests(test-${name} DISCOVERY_MODE PRE_TEST
+  # Listing the tests of a sanitizer build on a busy machine takes more than the default 5 s.
+  gtest_discover_tests(test-${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()
