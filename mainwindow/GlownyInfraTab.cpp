@@ -7,7 +7,9 @@
 #include "core/Funkcje2.h"
 #include "core/MagazynBlob.h"
 #include "core/Query.h"
+#include "core/Session.h"
 #include "mainwindow/DefinicjeHooks.h"
+#include "mainwindow/Glowny.h"
 #include "mainwindow/GlownyInfraGrid.h"
 #include "mainwindow/GlownyUserGrid.h"
 #include "mainwindow/GlownyUserQuery.h"
@@ -314,6 +316,9 @@ void TGlownyInfraTab::AttachGrid()
     const int widths[] = {100, 40, 160, 50, 45, 135, 110, 110, 140, 120, 100, 100, 80};
     for (int i = 0; i < int(std::size(widths)); ++i)
         DBGrid2->setColumnWidth(i, widths[i]);
+    // The columns the operator left shown at the last close (all at the first start).
+    ApplyColumnMask(DBGrid2, ReadIniString(OperatorId, QStringLiteral("KolumnyGrid2"),
+                                           QString(int(std::size(widths)), QLatin1Char('1'))));
     if (LoadInfraGridState) LoadInfraGridState(this);
     m_model->SetSortedColumn(InfraSort.Column, InfraSort.Order);
     q->Close();

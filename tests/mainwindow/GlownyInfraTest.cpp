@@ -331,6 +331,19 @@ TEST_F(GlownyInfraTab, GridColumnsListsAndPublishedSelection)
     EXPECT_EQ(MainInfraWhere, QStringLiteral(" WHERE (1=1) AND INF_INDEX in (0) "));
 }
 
+TEST_F(GlownyInfraTab, SavedColumnMaskHidesItsColumnsWhenTheGridIsAttached)
+{
+    QHeaderView* h = m_tab->DBGrid2->horizontalHeader();
+    for (int c = 0; c < h->count(); ++c)
+        EXPECT_FALSE(h->isSectionHidden(c)) << "first start shows column " << c;
+    WriteIniString(OperatorId, QStringLiteral("KolumnyGrid2"), QStringLiteral("101111111111"));
+    m_tab->AttachGrid();
+    EXPECT_FALSE(h->isSectionHidden(0));
+    EXPECT_TRUE(h->isSectionHidden(1));
+    EXPECT_FALSE(h->isSectionHidden(2));
+    EXPECT_TRUE(h->isSectionHidden(12)) << "a column missing from the mask stays hidden";
+}
+
 TEST_F(GlownyInfraTab, TypedApostropheDroppedPastedOneSearchedLiterally)
 {
     m_tab->Edit2->setFocus();
