@@ -9,7 +9,7 @@
 #include "billing/Przeliczenia.h"
 #include "billing/Rozliczenia.h"
 #include "billing/Salda.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"

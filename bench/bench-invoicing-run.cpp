@@ -10,7 +10,7 @@
 #include "bench/common/Generator.h"
 #include "bench/common/GeneratorBilling.h"
 #include "billing/FvAutomatDane.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"

@@ -6,7 +6,7 @@
 // with 6 months of billing history, generated on the first run and reused.
 #include "bench/common/BenchSupport.h"
 #include "bench/common/Generator.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"

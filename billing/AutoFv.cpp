@@ -3,7 +3,7 @@
 #include "billing/FvAutomatDane.h"
 #include "billing/Numeracja.h"
 #include "billing/Przeliczenia.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"

@@ -4,7 +4,7 @@
 #include "billing/Przeliczenia.h"
 #include "billing/Rozliczenia.h"
 #include "billing/Salda.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/ActivityLog.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"

@@ -5,7 +5,7 @@
 #include "billing/Pozycje.h"
 #include "billing/Rozliczenia.h"
 #include "billing/Salda.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/ActivityLog.h"
 #include "core/DataModule.h"
 #include "core/DateTimePicker.h"

@@ -3,7 +3,7 @@
 #include "billing/Numeracja.h"
 #include "billing/Przeliczenia.h"
 #include "billing/Salda.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"

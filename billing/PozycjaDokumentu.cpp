@@ -2,7 +2,7 @@
 
 #include "billing/DodajUslugeZListy.h"
 #include "billing/Pozycje.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DialogPL.h"
 #include "core/Funkcje2.h"
 #include "core/Query.h"

@@ -1,6 +1,6 @@
 #include "billing/Przeliczenia.h"
 
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DedicatedSession.h"
 #include "core/Funkcje.h"
 #include "core/Query.h"

@@ -3,7 +3,7 @@
 #include "billing/DodajUslugeZListy.h"
 #include "billing/PozycjaDokumentu.h"
 #include "billing/Pozycje.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DateTimePicker.h"
 #include "core/Query.h"
 

@@ -28,10 +28,6 @@ set(ORLIX_CORE_UI_UNITS
   MagazynBlob OperatorDodaj OperatorLista OperatorZmienHaslo PodmiotyCombo QueryModel SpeedButtonEx
   ThemedLabel ThemedPanel ThemedSeparator)
 
-# Rules units of core that live in subsystem folders (the device checks, the
-# VAT group texts, the TERYT table check): built into core, their headers are
-# the only ones of those folders core sees.
-set(ORLIX_CORE_UNITS_ELSEWHERE billing/VatRates network/NetworkHelpers registers/TerytTools)
 
 # An include root in the build folder: links to the named folders or files of
 # the source tree, nothing else.
@@ -78,20 +74,8 @@ endfunction()
 
 # The layers below the subsystems.
 function(orlix_lower_layers)
-  set(elsewhere_srcs)
-  set(elsewhere_headers)
-  foreach(u ${ORLIX_CORE_UNITS_ELSEWHERE})
-    foreach(ext cpp h)
-      if(EXISTS ${CMAKE_SOURCE_DIR}/${u}.${ext})
-        list(APPEND elsewhere_srcs ${CMAKE_SOURCE_DIR}/${u}.${ext})
-        if(ext STREQUAL "h")
-          list(APPEND elsewhere_headers ${u}.h)
-        endif()
-      endif()
-    endforeach()
-  endforeach()
   orlix_include_root(platform platform)
-  orlix_include_root(core platform core ${elsewhere_headers})
+  orlix_include_root(core platform core)
 
   orlix_glob(platform_srcs platform)
   orlix_split_units("${platform_srcs}" "${ORLIX_PLATFORM_UI_UNITS}" platform_ui_srcs platform_low_srcs)
@@ -101,7 +85,7 @@ function(orlix_lower_layers)
   orlix_layer(orlix_platform platform orlix_pch_low ${platform_low_srcs})
   target_link_libraries(orlix_platform PUBLIC ${ORLIX_LOW_QT} ${ORLIX_PLATFORM_LIBS})
 
-  orlix_layer(orlix_core core orlix_pch_low ${core_low_srcs} ${elsewhere_srcs})
+  orlix_layer(orlix_core core orlix_pch_low ${core_low_srcs})
   target_link_libraries(orlix_core PUBLIC orlix_platform PkgConfig::MARIADB)
 
   orlix_layer(orlix_platform_ui platform orlix_pch ${platform_ui_srcs})
@@ -115,9 +99,6 @@ endfunction()
 # (sub-folders included); the subsystems may call each other.
 function(orlix_subsystem name)
   orlix_glob(srcs ${name})
-  foreach(u ${ORLIX_CORE_UNITS_ELSEWHERE})
-    list(REMOVE_ITEM srcs ${CMAKE_SOURCE_DIR}/${u}.cpp ${CMAKE_SOURCE_DIR}/${u}.h)
-  endforeach()
   if(NOT srcs)
     return()
   endif()

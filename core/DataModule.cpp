@@ -15,7 +15,7 @@
 #include "core/SqlScripts.h"
 #include "core/StartupProgress.h"
 #include "platform/OdbcDataSource.h"
-#include "registers/TerytTools.h"
+#include "core/TerytTools.h"
 
 #include <QCursor>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The rules the shared datasets' event handlers enforce on every row written
 // through them.
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/ActivityLog.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
@@ -8,7 +8,7 @@
 #include "core/DialogPL.h"
 #include "core/Query.h"
 #include "core/Session.h"
-#include "network/NetworkHelpers.h"
+#include "core/NetworkHelpers.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

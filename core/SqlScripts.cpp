@@ -5,7 +5,7 @@
 #include "core/DialogPL.h"
 #include "core/OdbcConnection.h"
 #include "platform/OdbcDataSource.h"
-#include "registers/TerytTools.h"
+#include "core/TerytTools.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

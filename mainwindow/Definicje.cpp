@@ -1,6 +1,6 @@
 #include "mainwindow/Definicje.h"
 
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DataModule.h"
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"

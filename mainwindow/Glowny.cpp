@@ -1,7 +1,7 @@
 #include "mainwindow/Glowny.h"
 
 #include "billing/SaldoBazy.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/ActivityLog.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"

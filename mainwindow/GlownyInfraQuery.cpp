@@ -2,7 +2,7 @@
 
 #include "core/Funkcje.h"
 #include "mainwindow/GlownyUserQuery.h"
-#include "network/NetworkHelpers.h"
+#include "core/NetworkHelpers.h"
 
 QString MainInfraWhere;
 

@@ -1,6 +1,6 @@
 #include "tests/billing/BillingFixture.h"
 
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DbIni.h"
 #include "core/Podmioty.h"
 #include "core/Query.h"

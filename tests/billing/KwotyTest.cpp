@@ -1,6 +1,6 @@
 // Amounts in ten-thousandths, VAT labels and the line value rule.
 #include "billing/Przeliczenia.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "tests/billing/BillingFixture.h"
 
 #include <gtest/gtest.h>

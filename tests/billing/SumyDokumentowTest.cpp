@@ -1,6 +1,6 @@
 // Document sums per VAT group, corrections as differences, payment demands.
 #include "billing/Przeliczenia.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/Query.h"
 #include "tests/billing/BillingFixture.h"
 

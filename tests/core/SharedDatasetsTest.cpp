@@ -1,6 +1,6 @@
 // The data module's shared datasets on a new database, and the rules their
 // handlers put on every row written through them.
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"

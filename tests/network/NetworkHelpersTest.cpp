@@ -1,5 +1,5 @@
 // Address and bandwidth helpers, case by case.
-#include "network/NetworkHelpers.h"
+#include "core/NetworkHelpers.h"
 #include "core/DbError.h"
 
 #include <gtest/gtest.h>

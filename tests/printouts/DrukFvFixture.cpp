@@ -1,7 +1,7 @@
 #include "tests/printouts/DrukFvFixture.h"
 
 #include "billing/Przeliczenia.h"
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 #include "core/DbIni.h"
 #include "core/Podmioty.h"
 #include "core/Query.h"

@@ -1,4 +1,4 @@
-#include "network/NetworkHelpers.h"
+#include "core/NetworkHelpers.h"
 
 #include "core/DbError.h"
 #include "core/Funkcje.h"

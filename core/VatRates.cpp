@@ -1,4 +1,4 @@
-#include "billing/VatRates.h"
+#include "core/VatRates.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "registers/TerytTools.h"
+#include "core/TerytTools.h"
 
 #include "core/DedicatedSession.h"
 
