@@ -25,6 +25,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 
@@ -447,7 +448,10 @@ TEST_F(UserCardTest, ShowUserCardOfZeroDoesNothingAndAShortLookLeavesTheMainGrid
     EXPECT_EQ(FormUser, nullptr);
 
     int mainResets = 0;
-    QObject::connect(Data->QUserdb.get(), &TQuery::DataReset, [&] { ++mainResets; });
+    // Disconnected when the test ends: the counter lives on this stack.
+    const QMetaObject::Connection counting =
+        QObject::connect(Data->QUserdb.get(), &TQuery::DataReset, [&] { ++mainResets; });
+    const auto stopCounting = qScopeGuard([&] { QObject::disconnect(counting); });
     QString seen;
     QTimer::singleShot(0, [&] {
         seen = FormUser->DanePodstawowe->Text(QStringLiteral("U_NAZWISKO"))->text();
