@@ -28,10 +28,12 @@ int main(int argc, char* argv[])
     const QStringList args = app.arguments();
     const int calls = option(args, QStringLiteral("--calls"), QStringLiteral("10000")).toInt();
     TConnectionParams p;
-    p.socket = option(args, QStringLiteral("--socket"),
-                      qEnvironmentVariable("ORLIX_TEST_SOCKET",
-                                           QDir::homePath() + QStringLiteral("/.local/share/orlix6/mariadb/mysqld.sock")));
-    p.user = option(args, QStringLiteral("--user"), qEnvironmentVariable("ORLIX_TEST_USER", QStringLiteral("root")));
+    p.socket = option(
+        args, QStringLiteral("--socket"),
+        qEnvironmentVariable("ORLIX_TEST_SOCKET",
+                             QDir::homePath() + QStringLiteral("/.local/share/orlix6/mariadb/mysqld.sock")));
+    p.user = option(args, QStringLiteral("--user"),
+                    qEnvironmentVariable("ORLIX_TEST_USER", QStringLiteral("root")));
     p.password = option(args, QStringLiteral("--password"), qEnvironmentVariable("ORLIX_TEST_PASSWORD"));
 
     try {
@@ -41,8 +43,9 @@ int main(int argc, char* argv[])
         TDedicatedSession* s = GlobalSession();
         s->ExecQuery(QStringLiteral("CREATE DATABASE IF NOT EXISTS orlix6_bench_access"));
         s->ExecQuery(QStringLiteral("USE orlix6_bench_access"));
-        s->ExecQuery(QStringLiteral("CREATE TABLE IF NOT EXISTS b (B_INDEX int NOT NULL AUTO_INCREMENT PRIMARY KEY, "
-                                    "B_NUM int NOT NULL) ENGINE=InnoDB"));
+        s->ExecQuery(
+            QStringLiteral("CREATE TABLE IF NOT EXISTS b (B_INDEX int NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                           "B_NUM int NOT NULL) ENGINE=InnoDB"));
         s->ExecQuery(QStringLiteral("TRUNCATE TABLE b"));
         s->ExecQuery(QStringLiteral("INSERT INTO b (B_NUM) SELECT seq FROM seq_1_to_1000"));
 
@@ -58,7 +61,8 @@ int main(int argc, char* argv[])
             return v;
         };
         auto layer = [&](int i) {
-            return s->GetQueryValueAsInteger(QStringLiteral("select B_NUM from b where B_INDEX = :p1"), {i % 1000 + 1});
+            return s->GetQueryValueAsInteger(QStringLiteral("select B_NUM from b where B_INDEX = :p1"),
+                                             {i % 1000 + 1});
         };
         // Warm up both, then alternate rounds so neither gets the warmer cache.
         for (int i = 0; i < 500; ++i) {
@@ -71,10 +75,12 @@ int main(int argc, char* argv[])
         for (int r = 0; r < rounds; ++r) {
             QElapsedTimer t;
             t.start();
-            for (int i = 0; i < calls / rounds; ++i) check += bare(i);
+            for (int i = 0; i < calls / rounds; ++i)
+                check += bare(i);
             bareNs += t.nsecsElapsed();
             t.restart();
-            for (int i = 0; i < calls / rounds; ++i) check -= layer(i);
+            for (int i = 0; i < calls / rounds; ++i)
+                check -= layer(i);
             layerNs += t.nsecsElapsed();
         }
         if (check != 0) {

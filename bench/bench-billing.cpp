@@ -9,10 +9,10 @@
 #include "billing/Przeliczenia.h"
 #include "billing/Rozliczenia.h"
 #include "billing/Salda.h"
-#include "core/VatRates.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 
 #include "bench/common/BenchSupport.h"
 

@@ -10,10 +10,10 @@
 #include "bench/common/Generator.h"
 #include "bench/common/GeneratorBilling.h"
 #include "billing/FvAutomatDane.h"
-#include "core/VatRates.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 
 #include <QCoreApplication>
 #include <QDate>

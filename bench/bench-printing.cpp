@@ -6,11 +6,11 @@
 // with 6 months of billing history, generated on the first run and reused.
 #include "bench/common/BenchSupport.h"
 #include "bench/common/Generator.h"
-#include "core/VatRates.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 #include "platform/PdfPrinter.h"
 #include "printouts/DrukFv.h"
 

@@ -3,11 +3,11 @@
 #include "billing/FvAutomatDane.h"
 #include "billing/Numeracja.h"
 #include "billing/Przeliczenia.h"
-#include "core/VatRates.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 #include "printouts/ReportForm.h"
 
 #include <QDate>

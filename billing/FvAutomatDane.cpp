@@ -4,13 +4,13 @@
 #include "billing/Przeliczenia.h"
 #include "billing/Rozliczenia.h"
 #include "billing/Salda.h"
-#include "core/VatRates.h"
 #include "core/ActivityLog.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/Funkcje2.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 
 #include <QUuid>
 #include <vector>

@@ -5,7 +5,6 @@
 #include "billing/Pozycje.h"
 #include "billing/Rozliczenia.h"
 #include "billing/Salda.h"
-#include "core/VatRates.h"
 #include "core/ActivityLog.h"
 #include "core/DataModule.h"
 #include "core/DateTimePicker.h"
@@ -13,6 +12,7 @@
 #include "core/DialogPL.h"
 #include "core/Query.h"
 #include "core/QueryModel.h"
+#include "core/VatRates.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,12 +3,12 @@
 #include "billing/Numeracja.h"
 #include "billing/Przeliczenia.h"
 #include "billing/Salda.h"
-#include "core/VatRates.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 
 #include <QDateTime>
 

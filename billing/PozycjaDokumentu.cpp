@@ -2,10 +2,10 @@
 
 #include "billing/DodajUslugeZListy.h"
 #include "billing/Pozycje.h"
-#include "core/VatRates.h"
 #include "core/DialogPL.h"
 #include "core/Funkcje2.h"
 #include "core/Query.h"
+#include "core/VatRates.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

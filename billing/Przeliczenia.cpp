@@ -1,9 +1,9 @@
 #include "billing/Przeliczenia.h"
 
-#include "core/VatRates.h"
 #include "core/DedicatedSession.h"
 #include "core/Funkcje.h"
 #include "core/Query.h"
+#include "core/VatRates.h"
 
 #include <QDate>
 

@@ -3,9 +3,9 @@
 #include "billing/DodajUslugeZListy.h"
 #include "billing/PozycjaDokumentu.h"
 #include "billing/Pozycje.h"
-#include "core/VatRates.h"
 #include "core/DateTimePicker.h"
 #include "core/Query.h"
+#include "core/VatRates.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -14,8 +14,8 @@
 #include "core/Session.h"
 #include "core/SqlScripts.h"
 #include "core/StartupProgress.h"
-#include "platform/OdbcDataSource.h"
 #include "core/TerytTools.h"
+#include "platform/OdbcDataSource.h"
 
 #include <QCursor>
 #include <QFile>
@@ -52,7 +52,9 @@ void stepProgress(TStartupProgress* splash, const QString& text)
 
 bool tableMissing(const QString& name)
 {
-    return GlobalSession()->GetQueryValueAsString(QStringLiteral("SHOW TABLE STATUS LIKE :p1"), {name}).isEmpty();
+    return GlobalSession()
+        ->GetQueryValueAsString(QStringLiteral("SHOW TABLE STATUS LIKE :p1"), {name})
+        .isEmpty();
 }
 
 bool databaseEmpty()
@@ -168,14 +170,16 @@ void TData::DataCreate()
     }
     try {
         auto q = GlobalSession()->OpenQuery(QStringLiteral("show variables like 'lower_case_table_names'"));
-        const bool due = !q->IsEmpty() && q->FieldByName(QStringLiteral("Value"))->AsString() == QLatin1String("1");
+        const bool due =
+            !q->IsEmpty() && q->FieldByName(QStringLiteral("Value"))->AsString() == QLatin1String("1");
         if (due && ReadIniString(0, QStringLiteral("OstrzezenieZmienneSerwera"), QString()) != todayText()) {
             TMD::MessageDlg(
                 QStringLiteral("Niżej wymienione ustawienia zmiennych serwera MySQL mogą niekiedy wpływać na "
                                "niepoprawną pracę programu Orlix:\r\n\r\n") +
                     QStringLiteral("  lower_case_table_names = 0\r\n") + QStringLiteral("\r\n") +
-                    QStringLiteral("Proszę dokonać zmian w pliku konfiguracyjnym \"my.cnf\" lub \"my.ini\" na "
-                                   "wskazane powyzej i ponownie uruchomić serwer MySQL.") +
+                    QStringLiteral(
+                        "Proszę dokonać zmian w pliku konfiguracyjnym \"my.cnf\" lub \"my.ini\" na "
+                        "wskazane powyzej i ponownie uruchomić serwer MySQL.") +
                     QStringLiteral("\r\n"),
                 mtWarning, mbOK);
             WriteIniString(0, QStringLiteral("OstrzezenieZmienneSerwera"), todayText());
@@ -190,11 +194,13 @@ void TData::setSessionOptions()
     // between server generations and 10.x servers get neither.
     for (const bool global : {false, true}) {
         try {
-            const QString version = GlobalSession()->GetQueryValueAsString(QStringLiteral("SELECT VERSION();"));
+            const QString version =
+                GlobalSession()->GetQueryValueAsString(QStringLiteral("SELECT VERSION();"));
             const QChar first = version.isEmpty() ? QChar() : version.at(0);
             QString sql;
             if (first == QLatin1Char('5'))
-                sql = global ? QStringLiteral("set GLOBAL tx_isolation=:p1") : QStringLiteral("set LOCAL tx_isolation=:p1");
+                sql = global ? QStringLiteral("set GLOBAL tx_isolation=:p1")
+                             : QStringLiteral("set LOCAL tx_isolation=:p1");
             else if (first >= QLatin1Char('8'))
                 sql = global ? QStringLiteral("set GLOBAL transaction_isolation=:p1")
                              : QStringLiteral("set LOCAL transaction_isolation=:p1");
@@ -213,10 +219,11 @@ void TData::checkServerClock()
 {
     const double server = GlobalSession()->GetQueryValueAsDateTime(QStringLiteral("select NOW()"));
     if (ServerClockAhead(server, DateTimeToDouble(QDateTime::currentDateTime()))) {
-        TMD::MessageDlg(QStringLiteral("Różnica czasu systemowego serwera i komputera przekracza 2h. Proszę ustawić "
-                                       "poprawny czas i datę.\r\nW celu ochrony spojności danych aplikacja zostanie "
-                                       "zamknięta."),
-                        mtError, mbOK);
+        TMD::MessageDlg(
+            QStringLiteral("Różnica czasu systemowego serwera i komputera przekracza 2h. Proszę ustawić "
+                           "poprawny czas i datę.\r\nW celu ochrony spojności danych aplikacja zostanie "
+                           "zamknięta."),
+            mtError, mbOK);
         HaltProgram(11);
     }
 }
@@ -237,10 +244,11 @@ void TData::applyVersionRule(TStartupProgress* splash)
     const int b = DigitsOnly(ProgramVersion).left(3).toInt();
     if (a > b) {
         const int answer = TMD::MessageDlg(
-            QStringLiteral("Podłączasz się do bazy starszą wersją programu niż wcześniej uruchamiana na tej "
-                           "bazie\r\n\r\nProszę pamiętać, że używanie różnych wersji programu może wymagać różnej "
-                           "struktury bazy\r\nW następnym kroku bazy zostaną przebudowane pod starszą wersje "
-                           "aplikacji\r\n\r\nCzy przerwać uruchamianie i umożliwić Ci jej uaktualnienie?\r\n\r\n"),
+            QStringLiteral(
+                "Podłączasz się do bazy starszą wersją programu niż wcześniej uruchamiana na tej "
+                "bazie\r\n\r\nProszę pamiętać, że używanie różnych wersji programu może wymagać różnej "
+                "struktury bazy\r\nW następnym kroku bazy zostaną przebudowane pod starszą wersje "
+                "aplikacji\r\n\r\nCzy przerwać uruchamianie i umożliwić Ci jej uaktualnienie?\r\n\r\n"),
             mtWarning, mbYes | mbNo);
         if (answer == mrYes) {
             TMD::MessageDlg(QStringLiteral("Aplikacja zostanie awaryjnie zamknięta."), mtInformation, mbOK);
@@ -264,8 +272,9 @@ void TData::RunStartupSequence(TStartupProgress* splash)
         if (splash) splash->SetProgressMax(splash->GetProgressMax() + 1);
         stepProgress(splash, QStringLiteral("Przygotowywanie struktury bazy danych"));
         const QString script = ProgramFolder() + QStringLiteral("orlix6.sql");
-        const QString missing = QStringLiteral("Nie odnaleziono pliku orlix6.sql ze strukturą tabel do utworzenia w "
-                                               "bazie danych.\r\nAplikacja zostanie zamknięta.\r\n");
+        const QString missing =
+            QStringLiteral("Nie odnaleziono pliku orlix6.sql ze strukturą tabel do utworzenia w "
+                           "bazie danych.\r\nAplikacja zostanie zamknięta.\r\n");
         // There is no download server to fetch the script from: it ships with the program.
         if (!QFileInfo::exists(script)) {
             TMD::MessageDlg(missing, mtError, mbOK);
@@ -289,16 +298,19 @@ void TData::RunStartupSequence(TStartupProgress* splash)
             CreateHistoryTriggers();
             WriteIniBool(0, triggerKey, true);
         } catch (const std::exception&) {
-            TMD::MessageDlg(QStringLiteral("Błąd podczas ustawiania wyzwalaczy (Triggers)\r\n"), mtWarning, mbOK);
+            TMD::MessageDlg(QStringLiteral("Błąd podczas ustawiania wyzwalaczy (Triggers)\r\n"), mtWarning,
+                            mbOK);
         }
     }
 
     stepProgress(splash, QStringLiteral("Przeliczanie salda i statystyk"));
     const QDate today = QDate::currentDate();
     const QDate yesterday = today.addDays(-1);
-    const QDate saldo = storedDate(ReadIniString(0, QStringLiteral("SaldoZalegleData"), QStringLiteral("2015-01-01")));
+    const QDate saldo =
+        storedDate(ReadIniString(0, QStringLiteral("SaldoZalegleData"), QStringLiteral("2015-01-01")));
     if (!saldo.isValid()) {
-        WriteIniString(0, QStringLiteral("SaldoZalegleData"), yesterday.toString(QStringLiteral("yyyy-MM-dd")));
+        WriteIniString(0, QStringLiteral("SaldoZalegleData"),
+                       yesterday.toString(QStringLiteral("yyyy-MM-dd")));
     } else if (today > saldo) {
         if (ProgramHooks().startBalanceRecount) ProgramHooks().startBalanceRecount();
         WriteIniString(0, QStringLiteral("SaldoZalegleData"), todayText());
@@ -315,8 +327,10 @@ void TData::RunStartupSequence(TStartupProgress* splash)
     stepProgress(splash, QStringLiteral("Otwieranie tabel... 1"));
     QOperator->Open();
     const int users = GlobalSession()->GetQueryValueAsInteger(QStringLiteral("select count(1) from Userdb"));
-    const int cached = GlobalSession()->GetQueryValueAsInteger(QStringLiteral("select count(1) from UserdbAdd"));
-    if (users != cached && cached != 0) GlobalSession()->ExecQuery(QStringLiteral("TRUNCATE TABLE UserdbAdd"));
+    const int cached =
+        GlobalSession()->GetQueryValueAsInteger(QStringLiteral("select count(1) from UserdbAdd"));
+    if (users != cached && cached != 0)
+        GlobalSession()->ExecQuery(QStringLiteral("TRUNCATE TABLE UserdbAdd"));
     // The subscriber dataset stays closed: the main window opens it with its own query.
 
     StartupDone = true;
@@ -339,9 +353,10 @@ void TData::CheckTerytDatabase()
 
 QString ConnectionLostMessage(const QString& message)
 {
-    return QStringLiteral("      BŁĄD KRYTYCZNY!\r\n\r\nUtracono połączenie z bazą danych z powodu poniższego "
-                          "błędu:\r\n\r\n%1\r\n\r\nAplikacja zostanie teraz zamknięta, niezapisane zmiany zostaną "
-                          "utracone.\r\n")
+    return QStringLiteral(
+               "      BŁĄD KRYTYCZNY!\r\n\r\nUtracono połączenie z bazą danych z powodu poniższego "
+               "błędu:\r\n\r\n%1\r\n\r\nAplikacja zostanie teraz zamknięta, niezapisane zmiany zostaną "
+               "utracone.\r\n")
         .arg(message);
 }
 
@@ -377,9 +392,9 @@ bool WriteDailyStatistics()
     try {
         TTransactionGuard tx(s);
         const QString today = todayText();
-        const QString active = QStringLiteral(
-                                   "(((U_DATAAKTYWACJI<>'0000-00-00') AND ( U_DATAAKTYWACJI <='") +
-                               today + QStringLiteral("'") + QStringLiteral(" )) AND (( U_DATADEAKTYWACJI = 0 ) OR (U_DATADEAKTYWACJI >") +
+        const QString active = QStringLiteral("(((U_DATAAKTYWACJI<>'0000-00-00') AND ( U_DATAAKTYWACJI <='") +
+                               today + QStringLiteral("'") +
+                               QStringLiteral(" )) AND (( U_DATADEAKTYWACJI = 0 ) OR (U_DATADEAKTYWACJI >") +
                                QStringLiteral("'") + today + QStringLiteral("'") + QStringLiteral(")))");
         auto count = [&](const QString& sql, const TArgs& args = {}) {
             return QString::number(s->GetQueryValueAsInteger(sql, args));
@@ -397,7 +412,8 @@ bool WriteDailyStatistics()
         const std::pair<const char*, QString> rows[] = {
             {"uzytkownicyall", count(QStringLiteral("select count(*) from Userdb"))},
             {"uzytkownicyaktywni", count(QStringLiteral("select count(*) from Userdb where ") + active)},
-            {"uzytkownicypoczekalnia", count(QStringLiteral("select count(*) from Userdb where U_POCZEKALNIA=1"))},
+            {"uzytkownicypoczekalnia",
+             count(QStringLiteral("select count(*) from Userdb where U_POCZEKALNIA=1"))},
             {"otwartezlecenia",
              count(QStringLiteral("select count(*) from ZleceniaSerwisowe where ZS_DATAZAKONCZENIA=:p1 or "
                                   "ZS_DATAZAKONCZENIA>CURDATE()"),
@@ -410,11 +426,14 @@ bool WriteDailyStatistics()
         };
         for (const auto& [name, value] : rows)
             s->ExecQuery(QStringLiteral("insert into Stat set ST_NAZWA=:p1, ST_WARTOSC=:p2"), {name, value});
-        s->ExecQuery(QStringLiteral("delete from StatSaldo where SLD_DATADODANIA<DATE_SUB(NOW(),INTERVAL 2 YEAR)"));
+        s->ExecQuery(
+            QStringLiteral("delete from StatSaldo where SLD_DATADODANIA<DATE_SUB(NOW(),INTERVAL 2 YEAR)"));
         s->ExecQuery(QStringLiteral("delete from StatSaldo where SLD_SALDO=0"));
-        s->ExecQuery(QStringLiteral("insert into StatSaldo (SLD_USERID, SLD_SALDO) select U_INDEX, U_SALDO from Userdb "
-                                    "where U_SALDO<>0"));
-        s->ExecQuery(QStringLiteral("delete from WyslaneEmail where EMW_DATAWYSYLKI<DATE_SUB(NOW(),INTERVAL 2 YEAR)"));
+        s->ExecQuery(QStringLiteral(
+            "insert into StatSaldo (SLD_USERID, SLD_SALDO) select U_INDEX, U_SALDO from Userdb "
+            "where U_SALDO<>0"));
+        s->ExecQuery(
+            QStringLiteral("delete from WyslaneEmail where EMW_DATAWYSYLKI<DATE_SUB(NOW(),INTERVAL 2 YEAR)"));
         s->ExecQuery(QStringLiteral("delete from Log where LOG_DATA<DATE_SUB(NOW(),INTERVAL 2 YEAR)"));
         tx.commit();
         return true;

@@ -1,14 +1,14 @@
 // The rules the shared datasets' event handlers enforce on every row written
 // through them.
-#include "core/VatRates.h"
 #include "core/ActivityLog.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
+#include "core/NetworkHelpers.h"
 #include "core/Query.h"
 #include "core/Session.h"
-#include "core/NetworkHelpers.h"
+#include "core/VatRates.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
 #pragma once
 // The one exception type of the database layer, plus the silent abort.
-#include <QString>
 #include <QByteArray>
+#include <QString>
 #include <exception>
 #include <vector>
 

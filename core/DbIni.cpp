@@ -138,15 +138,17 @@ void TDbIni::WriteString(const QString& section, const QString& ident, const QSt
     const bool secret = ident.contains(QLatin1String("haslo"), Qt::CaseInsensitive) ||
                         ident.contains(QLatin1String("password"), Qt::CaseInsensitive);
     const TArg value = secret ? TArg::Secret(text) : TArg(text);
-    const QString update = QStringLiteral("update INI set I_VALUE = :p1 where I_FILENAME = :p2 and I_OPERATOR = :p3 "
-                                          "and I_SECTION = :p4 and I_IDENT = :p5");
+    const QString update =
+        QStringLiteral("update INI set I_VALUE = :p1 where I_FILENAME = :p2 and I_OPERATOR = :p3 "
+                       "and I_SECTION = :p4 and I_IDENT = :p5");
     if (s->IsQueryEmpty(QStringLiteral("Select 1 from INI where I_FILENAME = :p1 and I_OPERATOR = :p2 and "
                                        "I_SECTION = :p3 and I_IDENT = :p4"),
                         {FileName, Operator, section, ident})) {
         try {
-            s->ExecQuery(QStringLiteral("insert into INI (I_FILENAME, I_OPERATOR, I_SECTION, I_IDENT, I_VALUE) "
-                                        "values (:p1,:p2,:p3,:p4,:p5)"),
-                         {FileName, Operator, section, ident, value});
+            s->ExecQuery(
+                QStringLiteral("insert into INI (I_FILENAME, I_OPERATOR, I_SECTION, I_IDENT, I_VALUE) "
+                               "values (:p1,:p2,:p3,:p4,:p5)"),
+                {FileName, Operator, section, ident, value});
             return;
         } catch (const EDatabaseError& e) {
             // Another workstation inserted the same key a moment ago: the

@@ -50,26 +50,44 @@ TArg::TArg(const QVariant& v)
         return;
     }
     switch (v.typeId()) {
-    case QMetaType::Bool: m_kind = Kind::Boolean; m_int = v.toBool() ? 1 : 0; break;
+    case QMetaType::Bool:
+        m_kind = Kind::Boolean;
+        m_int = v.toBool() ? 1 : 0;
+        break;
     case QMetaType::Int:
     case QMetaType::Short:
     case QMetaType::Char:
-    case QMetaType::SChar: m_kind = Kind::Integer; m_int = v.toInt(); break;
+    case QMetaType::SChar:
+        m_kind = Kind::Integer;
+        m_int = v.toInt();
+        break;
     case QMetaType::UInt:
     case QMetaType::Long:
     case QMetaType::LongLong:
     case QMetaType::ULong:
     case QMetaType::ULongLong:
     case QMetaType::UShort:
-    case QMetaType::UChar: m_kind = Kind::Int64; m_int = v.toLongLong(); break;
+    case QMetaType::UChar:
+        m_kind = Kind::Int64;
+        m_int = v.toLongLong();
+        break;
     case QMetaType::Double:
-    case QMetaType::Float: m_kind = Kind::Float; m_float = v.toDouble(); break;
-    case QMetaType::QDate: m_kind = Kind::Text; m_text = v.toDate().toString(QStringLiteral("yyyy-MM-dd")); break;
+    case QMetaType::Float:
+        m_kind = Kind::Float;
+        m_float = v.toDouble();
+        break;
+    case QMetaType::QDate:
+        m_kind = Kind::Text;
+        m_text = v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+        break;
     case QMetaType::QDateTime:
         m_kind = Kind::Text;
         m_text = v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         break;
-    default: m_kind = Kind::Text; m_text = v.toString(); break;
+    default:
+        m_kind = Kind::Text;
+        m_text = v.toString();
+        break;
     }
 }
 
@@ -173,8 +191,10 @@ void TDatabase::Unregister(TDatabase* db)
     QMutexLocker l(&g_registryMutex);
     auto& r = registry();
     for (auto it = r.begin(); it != r.end();) {
-        if (it.value() == db) it = r.erase(it);
-        else ++it;
+        if (it.value() == db)
+            it = r.erase(it);
+        else
+            ++it;
     }
 }
 
@@ -381,7 +401,8 @@ void TDedicatedSession::DecorateQueryError(EDatabaseError& e, const QString& met
     QString sqlText;
     QString params;
     if (query) {
-        for (const QString& line : query->SQLLines()) sqlText += line + QStringLiteral("\r\n");
+        for (const QString& line : query->SQLLines())
+            sqlText += line + QStringLiteral("\r\n");
         for (const TParam& p : query->Params()) {
             params += QStringLiteral("\r\n%1 [%2] = \"%3\"")
                           .arg(p.Name, QString::fromLatin1(FieldTypeName(p.DataType)),
@@ -389,9 +410,10 @@ void TDedicatedSession::DecorateQueryError(EDatabaseError& e, const QString& met
         }
         if (!params.isEmpty()) params = QStringLiteral("\r\n    SQL Params: \r\n") + params;
     }
-    e.SetMessage(QStringLiteral("Error in \"%1.%2\":\r\n    Error type: %3\r\n    Error message:\r\n\r\n%4\r\n\r\n"
-                                "    TQuery.SQL:\r\n\r\n%5%6\r\n")
-                     .arg(Label(), methodName, e.ClassName(), e.Message(), sqlText, params));
+    e.SetMessage(
+        QStringLiteral("Error in \"%1.%2\":\r\n    Error type: %3\r\n    Error message:\r\n\r\n%4\r\n\r\n"
+                       "    TQuery.SQL:\r\n\r\n%5%6\r\n")
+            .arg(Label(), methodName, e.ClassName(), e.Message(), sqlText, params));
     e.SetDecorated(true);
 }
 
@@ -481,7 +503,8 @@ QStringList TDedicatedSession::GetQueryValuesAsList(const QString& sql, const TA
         q->Open();
         QStringList out;
         out.reserve(q->RecordCount());
-        for (int r = 0; r < q->RecordCount(); ++r) out.append(q->CellText(r, 0));
+        for (int r = 0; r < q->RecordCount(); ++r)
+            out.append(q->CellText(r, 0));
         return out;
     });
 }
@@ -569,7 +592,8 @@ void RefreshQuery(TQuery* query, const QString& keyFields)
     if (!query || !query->Active()) return;
     const QStringList keys = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     TArgs values;
-    for (const QString& k : keys) values.push_back(TArg(query->FieldByName(k.trimmed())->AsString()));
+    for (const QString& k : keys)
+        values.push_back(TArg(query->FieldByName(k.trimmed())->AsString()));
     query->DisableControls();
     struct Resume
     {

@@ -25,7 +25,21 @@ class TParam;
 class TArg
 {
 public:
-    enum class Kind { Null, Integer, Boolean, Char, Float, Text, Currency, Int64, Field, Param, Invalid, Pointer };
+    enum class Kind
+    {
+        Null,
+        Integer,
+        Boolean,
+        Char,
+        Float,
+        Text,
+        Currency,
+        Int64,
+        Field,
+        Param,
+        Invalid,
+        Pointer
+    };
 
     TArg() : m_kind(Kind::Null) {}
     TArg(std::nullptr_t) : m_kind(Kind::Null) {}
@@ -77,7 +91,7 @@ using TArgs = std::vector<TArg>;
 // Where a connection goes; filled from the data source entry.
 struct TConnectionParams
 {
-    QString host;     // empty or "localhost" with a socket: the unix socket
+    QString host; // empty or "localhost" with a socket: the unix socket
     unsigned port = 0;
     QString socket;
     QString database;
@@ -158,8 +172,8 @@ public:
     TDedicatedSession(const TDedicatedSession&) = delete;
     TDedicatedSession& operator=(const TDedicatedSession&) = delete;
 
-    QString PrivateDir;   // empty for the shared instance
-    QString SessionName;  // e.g. "saldotmp_00000001"; empty for the shared instance
+    QString PrivateDir;  // empty for the shared instance
+    QString SessionName; // e.g. "saldotmp_00000001"; empty for the shared instance
     TDatabase* Database() const { return m_db; }
     bool IsShared() const { return m_shared; }
     // "GlobalSession" for the shared instance, else the session name.
@@ -182,7 +196,8 @@ public:
     double GetQueryValueAsDateTime(const QString& sql, const TArgs& args = {});
     QString GetQueryValueAsString(const QString& sql, const TArgs& args = {});
     QStringList GetQueryValuesAsList(const QString& sql, const TArgs& args = {});
-    QStringList GetQueryValuesAsList(const QString& sql, const TArgs& args, bool sorted, bool allowDuplicates);
+    QStringList GetQueryValuesAsList(const QString& sql, const TArgs& args, bool sorted,
+                                     bool allowDuplicates);
     TExecResult ExecQuery(const QString& sql, const TArgs& args = {});
     TExecResult ExecQueryNoParamCheck(const QString& sql);
     void OpenExistingQuery(const QString& label, TQuery* query);
@@ -216,9 +231,9 @@ struct TDedicatedSession::RawResult
     struct Column
     {
         QString name;
-        QString table;      // the column's own table, for live posting
-        QString orgName;    // the column's name in that table
-        int type = 0;       // enum_field_types
+        QString table;   // the column's own table, for live posting
+        QString orgName; // the column's name in that table
+        int type = 0;    // enum_field_types
         unsigned flags = 0;
         unsigned charsetnr = 0;
         unsigned long length = 0;

@@ -109,8 +109,8 @@ void TQuery::Close()
 void TQuery::requireBrowse(const char* op) const
 {
     if (m_state == dsInactive)
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on a closed dataset")
-                                 .arg(QLatin1String(op)));
+        throw EDatabaseError(
+            QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(QLatin1String(op)));
 }
 
 void TQuery::notifyCurrent()
@@ -199,7 +199,8 @@ TField* TQuery::FieldByName(const QString& name) const
 QStringList TQuery::FieldNames() const
 {
     QStringList out;
-    for (const auto& f : m_fields) out << f->FieldName;
+    for (const auto& f : m_fields)
+        out << f->FieldName;
     return out;
 }
 
@@ -224,9 +225,8 @@ bool TQuery::CellIsNull(int row, int col) const
 QString TQuery::CellText(int row, int col) const
 {
     // Reuses the field's conversion on another row without moving the cursor.
-    if (row == m_cur || col < 0 || col >= FieldCount()) return col < FieldCount() && row == m_cur
-                                                                  ? m_fields[size_t(col)]->AsString()
-                                                                  : QString();
+    if (row == m_cur || col < 0 || col >= FieldCount())
+        return col < FieldCount() && row == m_cur ? m_fields[size_t(col)]->AsString() : QString();
     auto* self = const_cast<TQuery*>(this);
     const int saved = self->m_cur;
     const TDataSetState st = self->m_state;
@@ -259,7 +259,8 @@ bool TQuery::Locate(const QString& keyFields, const TArgs& values, TLocateOption
     requireBrowse("Locate");
     const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     std::vector<int> cols;
-    for (const QString& n : names) cols.push_back(FieldByName(n.trimmed())->Index());
+    for (const QString& n : names)
+        cols.push_back(FieldByName(n.trimmed())->Index());
     std::vector<std::optional<QString>> wanted;
     for (size_t i = 0; i < cols.size(); ++i) {
         if (i >= values.size() || values[i].kind() == TArg::Kind::Null) {
@@ -309,7 +310,8 @@ void TQuery::EnableControls()
 
 void TQuery::SetMasterSource(TQuery* master)
 {
-    for (auto& c : m_masterConn) QObject::disconnect(c);
+    for (auto& c : m_masterConn)
+        QObject::disconnect(c);
     m_master = master;
     if (!master) return;
     m_masterConn[0] = connect(master, &TQuery::CurrentChanged, this, [this](int) { onMasterChanged(); });

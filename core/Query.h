@@ -14,10 +14,37 @@
 #include <memory>
 #include <vector>
 
-enum TFieldType {
-    ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD, ftDate,
-    ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic, ftFmtMemo, ftParadoxOle,
-    ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString, ftLargeint, ftADT, ftArray, ftReference,
+enum TFieldType
+{
+    ftUnknown,
+    ftString,
+    ftSmallint,
+    ftInteger,
+    ftWord,
+    ftBoolean,
+    ftFloat,
+    ftCurrency,
+    ftBCD,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftBytes,
+    ftVarBytes,
+    ftAutoInc,
+    ftBlob,
+    ftMemo,
+    ftGraphic,
+    ftFmtMemo,
+    ftParadoxOle,
+    ftDBaseOle,
+    ftTypedBinary,
+    ftCursor,
+    ftFixedChar,
+    ftWideString,
+    ftLargeint,
+    ftADT,
+    ftArray,
+    ftReference,
     ftDataSet
 };
 const char* FieldTypeName(TFieldType t);
@@ -40,21 +67,21 @@ public:
 
     QString FieldName;
     TFieldType DataType;
-    QString Origin;      // the column's table ("" for expressions)
-    QString OriginName;  // the column's name in that table
-    bool IsKey = false;  // part of the table's primary key
+    QString Origin;     // the column's table ("" for expressions)
+    QString OriginName; // the column's name in that table
+    bool IsKey = false; // part of the table's primary key
     bool AutoIncrement = false;
     int Size = 0;
     int Index() const { return m_index; }
     TQuery* DataSet() const { return m_ds; }
 
     bool IsNull() const;
-    QString AsString() const;   // numbers with the decimal comma, dates "yyyy-mm-dd"
+    QString AsString() const; // numbers with the decimal comma, dates "yyyy-mm-dd"
     int AsInteger() const;
     qint64 AsLargeInt() const;
     double AsFloat() const;
-    double AsDateTime() const;  // 0 for NULL and the zero date
-    QDate AsDate() const;       // invalid for NULL and the zero date
+    double AsDateTime() const; // 0 for NULL and the zero date
+    QDate AsDate() const;      // invalid for NULL and the zero date
     QDateTime AsQDateTime() const;
     bool AsBoolean() const;
     Amount4 AsCurrency() const;
@@ -88,8 +115,8 @@ public:
     TFieldType DataType = ftUnknown;
     bool Bound = false;
     bool IsNull = true;
-    QString Text;   // the value as text (numbers with a point)
-    QByteArray Bytes; // the value of a binary field (DataType ftBlob), sent as it is
+    QString Text;        // the value as text (numbers with a point)
+    QByteArray Bytes;    // the value of a binary field (DataType ftBlob), sent as it is
     bool Secret = false; // a password: error texts show "***" instead of the value
     void MarkSecret() { Secret = true; }
     // Sets value and type from an argument, as the binding table says.
@@ -98,7 +125,13 @@ public:
     QString DisplayValue() const; // the value as text; NULL gives ""
 };
 
-enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+enum TDataSetState
+{
+    dsInactive,
+    dsBrowse,
+    dsEdit,
+    dsInsert
+};
 
 struct TLocateOptions
 {
@@ -206,8 +239,8 @@ public:
     QByteArray Cell(int row, int col) const;
 
 signals:
-    void DataReset();             // opened, closed or reopened
-    void RowChanged(int row);     // a posted edit
+    void DataReset();         // opened, closed or reopened
+    void RowChanged(int row); // a posted edit
     void RowInserted(int row);
     void RowRemoved(int row);
     void CurrentChanged(int row); // the cursor moved (0-based row, -1 none)

@@ -10,11 +10,12 @@
 
 namespace QueryDetail {
 
-const char* const kTypeNames[] = {
-    "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ftWord", "ftBoolean", "ftFloat", "ftCurrency",
-    "ftBCD", "ftDate", "ftTime", "ftDateTime", "ftBytes", "ftVarBytes", "ftAutoInc", "ftBlob", "ftMemo",
-    "ftGraphic", "ftFmtMemo", "ftParadoxOle", "ftDBaseOle", "ftTypedBinary", "ftCursor", "ftFixedChar",
-    "ftWideString", "ftLargeint", "ftADT", "ftArray", "ftReference", "ftDataSet"};
+const char* const kTypeNames[] = {"ftUnknown",  "ftString",      "ftSmallint", "ftInteger",   "ftWord",
+                                  "ftBoolean",  "ftFloat",       "ftCurrency", "ftBCD",       "ftDate",
+                                  "ftTime",     "ftDateTime",    "ftBytes",    "ftVarBytes",  "ftAutoInc",
+                                  "ftBlob",     "ftMemo",        "ftGraphic",  "ftFmtMemo",   "ftParadoxOle",
+                                  "ftDBaseOle", "ftTypedBinary", "ftCursor",   "ftFixedChar", "ftWideString",
+                                  "ftLargeint", "ftADT",         "ftArray",    "ftReference", "ftDataSet"};
 
 constexpr double kUnixEpochDays = 25569.0; // 1970-01-01 as days since 1899-12-30
 const QDate kBaseDate(1899, 12, 30);
@@ -26,47 +27,80 @@ TFieldType mapType(const TDedicatedSession::RawResult::Column& c)
 {
     switch (c.type) {
     case MYSQL_TYPE_TINY:
-    case MYSQL_TYPE_SHORT: return ftSmallint;
+    case MYSQL_TYPE_SHORT:
+        return ftSmallint;
     case MYSQL_TYPE_LONG:
-    case MYSQL_TYPE_INT24: return (c.flags & AUTO_INCREMENT_FLAG) ? ftAutoInc : ftInteger;
-    case MYSQL_TYPE_LONGLONG: return ftLargeint;
+    case MYSQL_TYPE_INT24:
+        return (c.flags & AUTO_INCREMENT_FLAG) ? ftAutoInc : ftInteger;
+    case MYSQL_TYPE_LONGLONG:
+        return ftLargeint;
     case MYSQL_TYPE_FLOAT:
-    case MYSQL_TYPE_DOUBLE: return ftFloat;
+    case MYSQL_TYPE_DOUBLE:
+        return ftFloat;
     case MYSQL_TYPE_DECIMAL:
-    case MYSQL_TYPE_NEWDECIMAL: return ftBCD;
+    case MYSQL_TYPE_NEWDECIMAL:
+        return ftBCD;
     case MYSQL_TYPE_DATE:
-    case MYSQL_TYPE_NEWDATE: return ftDate;
-    case MYSQL_TYPE_TIME: return ftTime;
+    case MYSQL_TYPE_NEWDATE:
+        return ftDate;
+    case MYSQL_TYPE_TIME:
+        return ftTime;
     case MYSQL_TYPE_DATETIME:
-    case MYSQL_TYPE_TIMESTAMP: return ftDateTime;
-    case MYSQL_TYPE_YEAR: return ftSmallint;
-    case MYSQL_TYPE_BIT: return ftLargeint;
+    case MYSQL_TYPE_TIMESTAMP:
+        return ftDateTime;
+    case MYSQL_TYPE_YEAR:
+        return ftSmallint;
+    case MYSQL_TYPE_BIT:
+        return ftLargeint;
     case MYSQL_TYPE_TINY_BLOB:
     case MYSQL_TYPE_MEDIUM_BLOB:
     case MYSQL_TYPE_LONG_BLOB:
-    case MYSQL_TYPE_BLOB: return c.charsetnr == 63 ? ftBlob : ftMemo;
-    case MYSQL_TYPE_STRING: return c.charsetnr == 63 ? ftBytes : ftString;
+    case MYSQL_TYPE_BLOB:
+        return c.charsetnr == 63 ? ftBlob : ftMemo;
+    case MYSQL_TYPE_STRING:
+        return c.charsetnr == 63 ? ftBytes : ftString;
     case MYSQL_TYPE_VAR_STRING:
-    case MYSQL_TYPE_VARCHAR: return c.charsetnr == 63 ? ftVarBytes : ftString;
-    default: return ftString;
+    case MYSQL_TYPE_VARCHAR:
+        return c.charsetnr == 63 ? ftVarBytes : ftString;
+    default:
+        return ftString;
     }
 }
 
 bool isBinaryType(TFieldType t)
 {
     switch (t) {
-    case ftBlob: case ftBytes: case ftVarBytes: case ftGraphic: case ftTypedBinary: return true;
-    default: return false;
+    case ftBlob:
+    case ftBytes:
+    case ftVarBytes:
+    case ftGraphic:
+    case ftTypedBinary:
+        return true;
+    default:
+        return false;
     }
 }
 
 bool isTextType(TFieldType t)
 {
     switch (t) {
-    case ftString: case ftMemo: case ftFmtMemo: case ftFixedChar: case ftWideString: case ftUnknown:
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftTypedBinary: case ftDate:
-    case ftTime: case ftDateTime: return true;
-    default: return false;
+    case ftString:
+    case ftMemo:
+    case ftFmtMemo:
+    case ftFixedChar:
+    case ftWideString:
+    case ftUnknown:
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftTypedBinary:
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -147,7 +181,8 @@ bool parseDateTimeText(QByteArrayView t, double& out, bool& zeroDate)
         if (!date.isValid()) return false;
         day = double(kBaseDate.daysTo(date));
         pos = 10;
-        if (pos < n && (p[pos] == ' ' || p[pos] == 'T')) ++pos;
+        if (pos < n && (p[pos] == ' ' || p[pos] == 'T'))
+            ++pos;
         else if (pos == n) {
             out = day;
             return true;
@@ -159,7 +194,8 @@ bool parseDateTimeText(QByteArrayView t, double& out, bool& zeroDate)
         double frac = 0;
         if (n - pos > 9 && p[pos + 8] == '.') {
             double scale = 0.1;
-            for (int i = pos + 9; i < n && p[i] >= '0' && p[i] <= '9'; ++i, scale /= 10) frac += (p[i] - '0') * scale;
+            for (int i = pos + 9; i < n && p[i] >= '0' && p[i] <= '9'; ++i, scale /= 10)
+                frac += (p[i] - '0') * scale;
         }
         const double secs = h * 3600.0 + mi * 60.0 + s + frac;
         out = day + (day < 0 ? -secs : secs) / 86400.0;
@@ -183,9 +219,18 @@ const char* FieldTypeName(TFieldType t)
 bool IsNumericFieldType(TFieldType t)
 {
     switch (t) {
-    case ftSmallint: case ftInteger: case ftWord: case ftFloat: case ftCurrency: case ftBCD: case ftAutoInc:
-    case ftLargeint: case ftBoolean: return true;
-    default: return false;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftBoolean:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -273,7 +318,8 @@ void TParam::Assign(const TArg& a)
             break;
         }
         Text = IsNull ? QString() : QString::fromUtf8(f->AsBytes());
-        if (f->DataType == ftBoolean && !IsNull) Text = f->AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
+        if (f->DataType == ftBoolean && !IsNull)
+            Text = f->AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
         break;
     }
     case TArg::Kind::Param: {
@@ -298,7 +344,8 @@ QString TParam::DisplayValue() const
 {
     if (IsNull || !Bound) return QString();
     switch (DataType) {
-    case ftBlob: return QStringLiteral("(BLOB, %1 bytes)").arg(Bytes.size());
+    case ftBlob:
+        return QStringLiteral("(BLOB, %1 bytes)").arg(Bytes.size());
     case ftFloat:
     case ftCurrency:
     case ftBCD: {
@@ -306,7 +353,8 @@ QString TParam::DisplayValue() const
         if (parseDouble(Text.toUtf8(), v)) return floatToDisplay(v);
         return Text;
     }
-    default: return Text;
+    default:
+        return Text;
     }
 }
 
@@ -343,7 +391,8 @@ QString TField::AsString() const
         if (DataType != ftFloat) {
             QString s = QString::fromLatin1(raw);
             if (s.contains(QLatin1Char('.'))) {
-                while (s.endsWith(QLatin1Char('0'))) s.chop(1);
+                while (s.endsWith(QLatin1Char('0')))
+                    s.chop(1);
                 if (s.endsWith(QLatin1Char('.'))) s.chop(1);
                 s.replace(QLatin1Char('.'), QLatin1Char(','));
             }
@@ -359,7 +408,8 @@ QString TField::AsString() const
         if (raw.startsWith("0000-00-00")) return QString();
         if (raw.endsWith(" 00:00:00")) return QString::fromLatin1(raw.left(10));
         return QString::fromLatin1(raw.left(19));
-    default: return QString::fromUtf8(raw);
+    default:
+        return QString::fromUtf8(raw);
     }
 }
 
@@ -430,9 +480,20 @@ bool TField::AsBoolean() const
         return parseDouble(raw, v) && v != 0.0;
     }
     switch (raw.at(0)) {
-    case 'T': case 't': case 'Y': case 'y': case '1': return true;
-    case 'F': case 'f': case 'N': case 'n': case '0': return false;
-    default: throw convertError(QString::fromUtf8(raw), "Boolean value");
+    case 'T':
+    case 't':
+    case 'Y':
+    case 'y':
+    case '1':
+        return true;
+    case 'F':
+    case 'f':
+    case 'N':
+    case 'n':
+    case '0':
+        return false;
+    default:
+        throw convertError(QString::fromUtf8(raw), "Boolean value");
     }
 }
 
@@ -451,12 +512,31 @@ QVariant TField::Value() const
 {
     if (IsNull()) return QVariant();
     switch (DataType) {
-    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: return AsLargeInt();
-    case ftFloat: case ftBCD: case ftCurrency: return AsFloat();
-    case ftDate: { const QDate d = AsDate(); return d.isValid() ? QVariant(d) : QVariant(); }
-    case ftDateTime: { const QDateTime d = AsQDateTime(); return d.isValid() ? QVariant(d) : QVariant(); }
-    case ftBlob: case ftBytes: case ftVarBytes: case ftGraphic: return AsBytes();
-    default: return AsString();
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+        return AsLargeInt();
+    case ftFloat:
+    case ftBCD:
+    case ftCurrency:
+        return AsFloat();
+    case ftDate: {
+        const QDate d = AsDate();
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    case ftDateTime: {
+        const QDateTime d = AsQDateTime();
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    case ftBlob:
+    case ftBytes:
+    case ftVarBytes:
+    case ftGraphic:
+        return AsBytes();
+    default:
+        return AsString();
     }
 }
 
@@ -482,8 +562,10 @@ void TField::SetAsFloat(double v)
 
 void TField::SetAsBoolean(bool v)
 {
-    if (IsNumericFieldType(DataType)) m_ds->SetCurrentCell(m_index, v ? "1" : "0");
-    else m_ds->SetCurrentCell(m_index, v ? "T" : "N");
+    if (IsNumericFieldType(DataType))
+        m_ds->SetCurrentCell(m_index, v ? "1" : "0");
+    else
+        m_ds->SetCurrentCell(m_index, v ? "T" : "N");
 }
 
 void TField::SetAsCurrency(Amount4 v)
@@ -507,14 +589,24 @@ void TField::SetValue(const QVariant& v)
 {
     if (v.isNull() || !v.isValid()) return Clear();
     switch (v.typeId()) {
-    case QMetaType::Bool: return SetAsBoolean(v.toBool());
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Long:
+    case QMetaType::Bool:
+        return SetAsBoolean(v.toBool());
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Long:
         return SetAsInteger(v.toLongLong());
-    case QMetaType::Double: case QMetaType::Float: return SetAsFloat(v.toDouble());
-    case QMetaType::QDate: return SetAsDate(v.toDate());
-    case QMetaType::QDateTime: return SetAsDateTime(v.toDateTime());
-    case QMetaType::QByteArray: return m_ds->SetCurrentCell(m_index, v.toByteArray());
-    default: return SetAsString(v.toString());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return SetAsFloat(v.toDouble());
+    case QMetaType::QDate:
+        return SetAsDate(v.toDate());
+    case QMetaType::QDateTime:
+        return SetAsDateTime(v.toDateTime());
+    case QMetaType::QByteArray:
+        return m_ds->SetCurrentCell(m_index, v.toByteArray());
+    default:
+        return SetAsString(v.toString());
     }
 }
 

@@ -24,24 +24,36 @@ std::vector<Placeholder> findPlaceholders(const QString& s)
         if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
             const QChar q = c;
             for (++i; i < n; ++i) {
-                if (s[i] == QLatin1Char('\\') && q != QLatin1Char('`')) { ++i; continue; }
+                if (s[i] == QLatin1Char('\\') && q != QLatin1Char('`')) {
+                    ++i;
+                    continue;
+                }
                 if (s[i] == q) {
-                    if (i + 1 < n && s[i + 1] == q) { ++i; continue; }
+                    if (i + 1 < n && s[i + 1] == q) {
+                        ++i;
+                        continue;
+                    }
                     break;
                 }
             }
         } else if (c == QLatin1Char('#') ||
                    (c == QLatin1Char('-') && i + 2 < n + 1 && i + 1 < n && s[i + 1] == QLatin1Char('-') &&
                     (i + 2 >= n || s[i + 2].isSpace()))) {
-            while (i < n && s[i] != QLatin1Char('\n')) ++i;
+            while (i < n && s[i] != QLatin1Char('\n'))
+                ++i;
         } else if (c == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('*')) {
             i += 2;
-            while (i + 1 < n && !(s[i] == QLatin1Char('*') && s[i + 1] == QLatin1Char('/'))) ++i;
+            while (i + 1 < n && !(s[i] == QLatin1Char('*') && s[i + 1] == QLatin1Char('/')))
+                ++i;
             ++i;
         } else if (c == QLatin1Char(':')) {
-            if (i + 1 < n && s[i + 1] == QLatin1Char(':')) { ++i; continue; }
+            if (i + 1 < n && s[i + 1] == QLatin1Char(':')) {
+                ++i;
+                continue;
+            }
             qsizetype j = i + 1;
-            while (j < n && isNameChar(s[j])) ++j;
+            while (j < n && isNameChar(s[j]))
+                ++j;
             if (j > i + 1) {
                 out.push_back({i, j - i, s.mid(i + 1, j - i - 1)});
                 i = j - 1;
@@ -74,7 +86,8 @@ TParam* TQuery::ParamByName(const QString& name)
 void TQuery::BindArgs(const TArgs& args)
 {
     const size_t n = std::min(args.size(), m_params.size());
-    for (size_t i = 0; i < n; ++i) m_params[i].Assign(args[i]);
+    for (size_t i = 0; i < n; ++i)
+        m_params[i].Assign(args[i]);
 }
 
 QByteArray TQuery::renderSql() const

@@ -38,8 +38,7 @@ void TQuery::resolveUpdateTarget()
             }
         }
     }
-    if (m_table.isEmpty())
-        throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+    if (m_table.isEmpty()) throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
     m_keys = KeyFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     if (m_keys.isEmpty()) {
         for (const auto& f : m_fields)
@@ -132,8 +131,10 @@ void TQuery::Post()
         const QString col = m_columns[c].orgName.isEmpty() ? m_columns[c].name : m_columns[c].orgName;
         sets << QStringLiteral("`%1`=:p%2").arg(col).arg(sets.size() + 1);
         const QByteArray& v = m_editBuf[c];
-        if (isBinaryType(m_fields[c]->DataType)) args.push_back(TArg(*m_fields[c]));
-        else args.push_back(v.isNull() ? TArg() : TArg(QString::fromUtf8(v)));
+        if (isBinaryType(m_fields[c]->DataType))
+            args.push_back(TArg(*m_fields[c]));
+        else
+            args.push_back(v.isNull() ? TArg() : TArg(QString::fromUtf8(v)));
         if (SecretColumns.contains(col, Qt::CaseInsensitive)) args.back() = TArg::Secret(args.back());
     }
     auto keyCol = [&](const QString& k) { return FieldByName(k)->Index(); };
@@ -207,12 +208,14 @@ void TQuery::refetchRow(Row& row)
         const int c = FieldByName(k)->Index();
         const QByteArray v = (*row.owned)[size_t(c)];
         if (v.isNull()) return;
-        where << QStringLiteral("`%1`=:k").arg(m_columns[size_t(c)].orgName.isEmpty() ? k : m_columns[size_t(c)].orgName);
+        where << QStringLiteral("`%1`=:k").arg(
+            m_columns[size_t(c)].orgName.isEmpty() ? k : m_columns[size_t(c)].orgName);
         args.push_back(TArg(QString::fromUtf8(v)));
     }
-    auto q = Session()->OpenQuery(QStringLiteral("SELECT %1 FROM `%2` WHERE %3")
-                                      .arg(cols.join(QStringLiteral(", ")), m_table, where.join(QStringLiteral(" AND "))),
-                                  args);
+    auto q = Session()->OpenQuery(
+        QStringLiteral("SELECT %1 FROM `%2` WHERE %3")
+            .arg(cols.join(QStringLiteral(", ")), m_table, where.join(QStringLiteral(" AND "))),
+        args);
     if (q->IsEmpty()) return;
     for (size_t i = 0; i < idx.size(); ++i) {
         const QByteArray v = q->Cell(0, int(i));
@@ -233,7 +236,8 @@ void TQuery::Delete()
     TArgs args;
     for (const QString& k : m_keys) {
         const int c = FieldByName(k)->Index();
-        where << QStringLiteral("`%1`=:k").arg(m_columns[size_t(c)].orgName.isEmpty() ? k : m_columns[size_t(c)].orgName);
+        where << QStringLiteral("`%1`=:k").arg(
+            m_columns[size_t(c)].orgName.isEmpty() ? k : m_columns[size_t(c)].orgName);
         const QByteArray v = m_rows[size_t(m_cur)].at(c);
         args.push_back(v.isNull() ? TArg() : TArg(QString::fromUtf8(v)));
     }

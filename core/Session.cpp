@@ -23,7 +23,8 @@ QString g_programFolder;
 QString ProgramFolder()
 {
     if (g_programFolder.isEmpty()) {
-        QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+        QString dir =
+            QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
         if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
         g_programFolder = dir;
     }
@@ -33,5 +34,6 @@ QString ProgramFolder()
 void SetProgramFolder(const QString& folder)
 {
     g_programFolder = folder;
-    if (!g_programFolder.isEmpty() && !g_programFolder.endsWith(QLatin1Char('/'))) g_programFolder += QLatin1Char('/');
+    if (!g_programFolder.isEmpty() && !g_programFolder.endsWith(QLatin1Char('/')))
+        g_programFolder += QLatin1Char('/');
 }

@@ -4,8 +4,8 @@
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
 #include "core/OdbcConnection.h"
-#include "platform/OdbcDataSource.h"
 #include "core/TerytTools.h"
+#include "platform/OdbcDataSource.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -39,21 +39,25 @@ int ImportSqlFile(const QString& fileName, int* toolExitCode)
     if (QFileInfo(fileName).fileName() == QLatin1String("TERYT.sql")) {
         try {
             if (TerytTablesPresent()) {
-                if (TMD::MessageDlg(QStringLiteral("Prawdopodobnie baza zawiera już tabele \"simc\", \"terc\", \"ulic\" "
-                                                   "lub \"wmrodz\". Czy chcesz usunąć te tabele z bazy?"),
-                                    mtConfirmation, mbYes | mbNo) != mrYes)
+                if (TMD::MessageDlg(
+                        QStringLiteral("Prawdopodobnie baza zawiera już tabele \"simc\", \"terc\", \"ulic\" "
+                                       "lub \"wmrodz\". Czy chcesz usunąć te tabele z bazy?"),
+                        mtConfirmation, mbYes | mbNo) != mrYes)
                     return 9;
                 for (const char* t : {"simc", "terc", "ulic", "wmrodz"})
-                    GlobalSession()->ExecQuery(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(t)));
+                    GlobalSession()->ExecQuery(
+                        QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(t)));
             }
         } catch (const EDatabaseError&) {
-            TMD::MessageDlg(QStringLiteral("Błąd podczas sprawdzania statusu tabel bazy TERYT"), mtError, mbOK);
+            TMD::MessageDlg(QStringLiteral("Błąd podczas sprawdzania statusu tabel bazy TERYT"), mtError,
+                            mbOK);
             return 9;
         }
     }
     // The password goes through the environment, never the command line.
     QStringList args{QStringLiteral("--no-defaults"), QStringLiteral("--default-character-set=utf8mb3")};
-    if (!p.socket.isEmpty()) args << QStringLiteral("--socket=") + p.socket;
+    if (!p.socket.isEmpty())
+        args << QStringLiteral("--socket=") + p.socket;
     else {
         if (!p.host.isEmpty()) args << QStringLiteral("--host=") + p.host;
         args << QStringLiteral("--port=") + QString::number(p.port ? p.port : 3306);

@@ -1,11 +1,11 @@
 #include "mainwindow/Definicje.h"
 
-#include "core/VatRates.h"
 #include "core/DataModule.h"
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
 #include "core/Funkcje.h"
 #include "core/Query.h"
+#include "core/VatRates.h"
 #include "mainwindow/DefinicjeGrid.h"
 #include "mainwindow/DefinicjeHooks.h"
 #include "mainwindow/DefinicjeRules.h"

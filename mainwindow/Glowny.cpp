@@ -1,7 +1,6 @@
 #include "mainwindow/Glowny.h"
 
 #include "billing/SaldoBazy.h"
-#include "core/VatRates.h"
 #include "core/ActivityLog.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
@@ -16,6 +15,7 @@
 #include "core/Podmioty.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 #include "mainwindow/GlownyInfraTab.h"
 #include "mainwindow/GlownyUserGrid.h"
 #include "mainwindow/User.h"

@@ -1,8 +1,8 @@
 #include "mainwindow/GlownyInfraQuery.h"
 
 #include "core/Funkcje.h"
-#include "mainwindow/GlownyUserQuery.h"
 #include "core/NetworkHelpers.h"
+#include "mainwindow/GlownyUserQuery.h"
 
 QString MainInfraWhere;
 

@@ -40,8 +40,8 @@ void forgetCachedConfiguration()
 QString readValue(const QByteArray& section, const QByteArray& key, const char* file)
 {
     QByteArray buf(4096, '\0');
-    const int n = SQLGetPrivateProfileString(section.constData(), key.constData(), "", buf.data(), int(buf.size()),
-                                             file);
+    const int n = SQLGetPrivateProfileString(section.constData(), key.constData(), "", buf.data(),
+                                             int(buf.size()), file);
     return n > 0 ? QString::fromUtf8(buf.constData(), n) : QString();
 }
 
@@ -49,7 +49,8 @@ QStringList readKeys(const QByteArray& section, const char* file)
 {
     // With no key the call lists the section's keys, each ended by a NUL.
     QByteArray buf(16384, '\0');
-    const int n = SQLGetPrivateProfileString(section.constData(), nullptr, "", buf.data(), int(buf.size()), file);
+    const int n =
+        SQLGetPrivateProfileString(section.constData(), nullptr, "", buf.data(), int(buf.size()), file);
     QStringList out;
     if (n <= 0) return out;
     for (const QByteArray& k : buf.left(n).split('\0'))

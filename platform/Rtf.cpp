@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <map>
 #include <cmath>
+#include <map>
 #include <vector>
 
 namespace {

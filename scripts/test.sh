@@ -16,8 +16,8 @@ fi
 SANITIZE="${ORLIX_SANITIZE:-}"
 
 scripts/setup.sh
-# The format check of every tracked C++ file; on once the tree is formatted.
-if [ "${ORLIX_FORMAT_CHECK:-0}" = 1 ]; then
+# Every tracked C++ file must match .clang-format (ORLIX_FORMAT_CHECK=0 skips it).
+if [ "${ORLIX_FORMAT_CHECK:-1}" = 1 ]; then
   scripts/check-format.sh
 fi
 if [ -n "$SANITIZE" ]; then

@@ -6,9 +6,9 @@
 #include "billing/Przeliczenia.h"
 #include "billing/Rozliczenia.h"
 #include "billing/Salda.h"
-#include "core/VatRates.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 
 #include <QDate>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 #include "tests/billing/BillingFixture.h"
 
-#include "core/VatRates.h"
 #include "core/DbIni.h"
 #include "core/Podmioty.h"
 #include "core/Query.h"
 #include "core/SchemaUpgrade.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 
 #include <QElapsedTimer>
 

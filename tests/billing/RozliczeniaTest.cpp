@@ -380,10 +380,13 @@ TEST_F(RozliczeniaTest, SettlingAllPaymentsAtOnceEqualsOneByOne)
     ASSERT_TRUE(SettleUserOplaty(all));
     // The same links in the same order, naming documents by their place in the subscriber's list.
     const QString links = QStringLiteral(
-        "select group_concat(concat_ws(' ', OR_RODZAJDOC, OR_INDEXDOC - case OR_RODZAJDOC when 'F' then (select "
+        "select group_concat(concat_ws(' ', OR_RODZAJDOC, OR_INDEXDOC - case OR_RODZAJDOC when 'F' then "
+        "(select "
         "min(FV_INDEX) from Fv where FV_INDEXUSER=:p1) when 'K' then (select min(FVK_INDEX) from Fvk where "
-        "FVK_INDEXUSER=:p2) else (select min(PZ_INDEX) from Pz where PZ_INDEXUSER=:p3) end, OR_INDEXOPLATY - (select "
-        "min(O_INDEX) from Oplaty where O_INDEXUSER=:p4), OR_KWOTAROZLICZONA, OR_SPOZNIENIE) order by OR_INDEX "
+        "FVK_INDEXUSER=:p2) else (select min(PZ_INDEX) from Pz where PZ_INDEXUSER=:p3) end, OR_INDEXOPLATY - "
+        "(select "
+        "min(O_INDEX) from Oplaty where O_INDEXUSER=:p4), OR_KWOTAROZLICZONA, OR_SPOZNIENIE) order by "
+        "OR_INDEX "
         "separator '; ') from OplatyRozliczenia join Oplaty on O_INDEX=OR_INDEXOPLATY where O_INDEXUSER=:p5");
     EXPECT_EQ(Text(links, {all, all, all, all, all}), Text(links, {one, one, one, one, one}));
     EXPECT_FALSE(Text(links, {all, all, all, all, all}).isEmpty());

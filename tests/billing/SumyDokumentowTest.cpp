@@ -1,7 +1,7 @@
 // Document sums per VAT group, corrections as differences, payment demands.
 #include "billing/Przeliczenia.h"
-#include "core/VatRates.h"
 #include "core/Query.h"
+#include "core/VatRates.h"
 #include "tests/billing/BillingFixture.h"
 
 namespace {

@@ -1,6 +1,5 @@
 // The data module's shared datasets on a new database, and the rules their
 // handlers put on every row written through them.
-#include "core/VatRates.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
@@ -8,6 +7,7 @@
 #include "core/Query.h"
 #include "core/SchemaUpgrade.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 #include "tests/support/TestDb.h"
 
 #include <QDateTime>

@@ -42,7 +42,8 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         qputenv("ODBCINI", (m_dir.path() + QStringLiteral("/odbc.ini")).toUtf8());
         SetProgramFolder(m_dir.path());
-        QFile::copy(QStringLiteral(ORLIX_SOURCE_DIR "/sql/orlix6.sql"), m_dir.path() + QStringLiteral("/orlix6.sql"));
+        QFile::copy(QStringLiteral(ORLIX_SOURCE_DIR "/sql/orlix6.sql"),
+                    m_dir.path() + QStringLiteral("/orlix6.sql"));
         QFile::copy(QStringLiteral(ORLIX_SOURCE_DIR "/sql/TerytStruktura.sql"),
                     m_dir.path() + QStringLiteral("/TerytStruktura.sql"));
         writeDataSource(QStringLiteral("Socket=") + TestServerParams().socket);
@@ -78,7 +79,8 @@ protected:
     QStringList shownTexts() const
     {
         QStringList out;
-        for (const auto& s : TMD::Recorded()) out << s.text;
+        for (const auto& s : TMD::Recorded())
+            out << s.text;
         return out;
     }
 
@@ -120,7 +122,8 @@ TEST_F(StartupTest, OnlyAServerClockMoreThanTwoHoursAheadEndsTheProgram)
         TMD::ClearRecorded();
         EXPECT_EQ(exitCodeOf([&] { data().DataCreate(); }), c.exitCode) << c.rule;
         if (c.exitCode == 11)
-            EXPECT_TRUE(shownTexts().value(0).startsWith(QStringLiteral("Różnica czasu systemowego serwera"))) << c.rule;
+            EXPECT_TRUE(shownTexts().value(0).startsWith(QStringLiteral("Różnica czasu systemowego serwera")))
+                << c.rule;
         m_data.reset();
     }
 }
@@ -193,8 +196,9 @@ TEST_F(StartupTest, StatisticsDayIsRecordedOnlyAfterTheCommit)
     WriteIniBool(0, QStringLiteral("Triggery_v6.14"), true);
     S()->ExecQuery(QStringLiteral("CREATE TABLE IF NOT EXISTS FvKsef (x int)"));
     S()->ExecQuery(QStringLiteral("CREATE TABLE IF NOT EXISTS UserdbAdd (x int)"));
-    S()->ExecQuery(QStringLiteral("CREATE TABLE IF NOT EXISTS Stat (ST_INDEX int NOT NULL AUTO_INCREMENT PRIMARY KEY, "
-                                  "ST_NAZWA varchar(50) NOT NULL, ST_WARTOSC decimal(16,2) NOT NULL)"));
+    S()->ExecQuery(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Stat (ST_INDEX int NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                       "ST_NAZWA varchar(50) NOT NULL, ST_WARTOSC decimal(16,2) NOT NULL)"));
     S()->ExecQuery(QStringLiteral("insert into Userdb set U_NAZWISKO='x', U_SALDO=1234.56"));
     S()->ExecQuery(QStringLiteral("drop table Infrastruktura"));
     data().DataCreate();
@@ -211,7 +215,8 @@ TEST_F(StartupTest, StatisticsSumsKeepTheirDecimals)
     data().RunStartupSequence(nullptr);
     EXPECT_EQ(S()->GetQueryValueAsFloat(QStringLiteral("select ST_WARTOSC from Stat where ST_NAZWA='saldo'")),
               1234.56);
-    EXPECT_EQ(S()->GetQueryValueAsInteger(QStringLiteral("select ST_WARTOSC from Stat where ST_NAZWA='uzytkownicyall'")),
+    EXPECT_EQ(S()->GetQueryValueAsInteger(
+                  QStringLiteral("select ST_WARTOSC from Stat where ST_NAZWA='uzytkownicyall'")),
               1);
     EXPECT_EQ(ReadIniString(0, QStringLiteral("StatData"), QString()),
               QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
@@ -244,7 +249,8 @@ TEST_F(StartupTest, LostConnectionEndsWithCode10)
     }
     EXPECT_EQ(code, 10);
     ASSERT_EQ(TMD::Recorded().size(), 1);
-    EXPECT_TRUE(TMD::Recorded()[0].text.startsWith(QStringLiteral("      BŁĄD KRYTYCZNY!\r\n\r\nUtracono połączenie")));
+    EXPECT_TRUE(TMD::Recorded()[0].text.startsWith(
+        QStringLiteral("      BŁĄD KRYTYCZNY!\r\n\r\nUtracono połączenie")));
 }
 
 TEST_F(StartupTest, ErrorStackDecidesAboutTheLostConnection)
@@ -264,7 +270,8 @@ TEST_F(StartupTest, ErrorStackDecidesAboutTheLostConnection)
         int code = -1;
         SetProgramTerminator([&](int x) { code = x; });
         TFormGlowny::Closing = false;
-        TData::ApplicationException(EDatabaseError(QStringLiteral("boom"), QStringLiteral("EDBEngineError"), c.codes));
+        TData::ApplicationException(
+            EDatabaseError(QStringLiteral("boom"), QStringLiteral("EDBEngineError"), c.codes));
         EXPECT_EQ(code, c.exitCode) << c.rule;
         if (c.exitCode < 0) {
             EXPECT_TRUE(TFormGlowny::Closing) << c.rule;
@@ -280,7 +287,8 @@ TEST_F(StartupTest, DataSourceIsWrittenOnlyWhenMissing)
     TOdbcEntry e = ReadOdbcDataSource(QStringLiteral("ORLIX4SQL"));
     EXPECT_EQ(e.value(QStringLiteral("User")), QStringLiteral("root"));
     EXPECT_EQ(e.value(QStringLiteral("Port")), QStringLiteral("3306"));
-    EXPECT_EQ(e.value(QStringLiteral("Driver")), OdbcDriverInstalled(OdbcDriverName) ? OdbcDriverName : QString());
+    EXPECT_EQ(e.value(QStringLiteral("Driver")),
+              OdbcDriverInstalled(OdbcDriverName) ? OdbcDriverName : QString());
     // An existing entry is never changed, whatever it holds.
     QFile f(m_dir.path() + QStringLiteral("/odbc.ini"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));

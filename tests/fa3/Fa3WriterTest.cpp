@@ -73,8 +73,9 @@ protected:
         CurrentPodmiotId = 0;
         m_savedExport = ExportFolder;
         // One folder per test: the test cases run in parallel processes and reuse document numbers.
-        UseExportFolder(TestOutputDir(QStringLiteral("fa3/") +
-                                      QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name())));
+        UseExportFolder(TestOutputDir(
+            QStringLiteral("fa3/") +
+            QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name())));
         const std::pair<const char*, const char*> seller[] = {
             {"U_NIP", "526-000-12-46"},
             {"U_Nazwa1", "Orlix Net"},

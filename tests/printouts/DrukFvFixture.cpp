@@ -1,11 +1,11 @@
 #include "tests/printouts/DrukFvFixture.h"
 
 #include "billing/Przeliczenia.h"
-#include "core/VatRates.h"
 #include "core/DbIni.h"
 #include "core/Podmioty.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/VatRates.h"
 #include "platform/PdfPrinter.h"
 #include "printouts/DrukFv.h"
 
@@ -40,8 +40,9 @@ void DrukFvTest::SetUp()
     m_priv = std::make_unique<QTemporaryDir>();
     PrivateFolder = m_priv->path() + QLatin1Char('/');
     // One folder per test: tests run in parallel and several print the same number.
-    m_outDir = TestOutputDir(QStringLiteral("printouts/") +
-                             QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    m_outDir =
+        TestOutputDir(QStringLiteral("printouts/") +
+                      QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     QDir().mkpath(m_outDir);
     ExportFolder = m_outDir + QLatin1Char('/');
 

@@ -61,10 +61,12 @@ void DbTest::SetUp()
         (void)dummy;
         TDatabase::Register(&admin);
         {
-            std::unique_ptr<TDedicatedSession> s(TDedicatedSession::CreateOnDatabase(QStringLiteral("admin")));
+            std::unique_ptr<TDedicatedSession> s(
+                TDedicatedSession::CreateOnDatabase(QStringLiteral("admin")));
             s->ExecQuery(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(m_dbName));
-            s->ExecQuery(QStringLiteral("CREATE DATABASE `%1` CHARACTER SET utf8mb3 COLLATE utf8mb3_polish_ci")
-                             .arg(m_dbName));
+            s->ExecQuery(
+                QStringLiteral("CREATE DATABASE `%1` CHARACTER SET utf8mb3 COLLATE utf8mb3_polish_ci")
+                    .arg(m_dbName));
         }
         TDatabase::Unregister(&admin);
     }
@@ -119,11 +121,13 @@ void DbTest::LoadSchema()
         ~Unlock() { s->ExecQuery(QStringLiteral("DO RELEASE_LOCK(:p1)"), {n}); }
     } unlock{s, tpl};
     const bool ready = !s->IsQueryEmpty(
-        QStringLiteral("SELECT 1 FROM information_schema.TABLES WHERE TABLE_SCHEMA=:p1 AND TABLE_NAME='zz_ready'"),
+        QStringLiteral(
+            "SELECT 1 FROM information_schema.TABLES WHERE TABLE_SCHEMA=:p1 AND TABLE_NAME='zz_ready'"),
         {tpl});
     if (!ready) {
         s->ExecQuery(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(tpl));
-        s->ExecQuery(QStringLiteral("CREATE DATABASE `%1` CHARACTER SET utf8mb3 COLLATE utf8mb3_polish_ci").arg(tpl));
+        s->ExecQuery(
+            QStringLiteral("CREATE DATABASE `%1` CHARACTER SET utf8mb3 COLLATE utf8mb3_polish_ci").arg(tpl));
         runClient(tpl, schemaScriptPath());
         if (::testing::Test::HasFatalFailure()) return;
         s->ExecQuery(QStringLiteral("CREATE TABLE `%1`.zz_ready (x int)").arg(tpl));
