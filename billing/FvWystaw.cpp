@@ -362,8 +362,8 @@ QWidget* TFormFvWystaw::buildBottom()
     for (int r = 0; r <= VatGroupCount; ++r)
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem;
-            item->setTextAlignment(c == 0 ? int(Qt::AlignLeft | Qt::AlignVCenter)
-                                          : int(Qt::AlignRight | Qt::AlignVCenter));
+            item->setTextAlignment(c == 0 ? (Qt::AlignLeft | Qt::AlignVCenter)
+                                          : (Qt::AlignRight | Qt::AlignVCenter));
             if (r == VatGroupCount) item->setFont(boldFont(font()));
             Sumy->setItem(r, c, item);
         }

@@ -9,7 +9,11 @@ export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_f
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$(pwd)")}"
 export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 BUILD_DIR="${ORLIX_BUILD_DIR:-build}"
+# ORLIX_WERROR=ON (the test run) turns every compiler warning into an error.
+WERROR="${ORLIX_WERROR:-OFF}"
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLIX_WERROR="$WERROR" >/dev/null
+elif ! grep -q "^ORLIX_WERROR:BOOL=$WERROR\$" "$BUILD_DIR/CMakeCache.txt"; then
+  cmake -S . -B "$BUILD_DIR" -DORLIX_WERROR="$WERROR" >/dev/null
 fi
 cmake --build "$BUILD_DIR" -- -j"$(nproc)" ${ORLIX_BUILD_QUIET:+--quiet}

@@ -39,6 +39,9 @@ if [ -n "$SANITIZE" ]; then
   export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$ROOT/scripts/ubsan.supp"
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$ROOT/scripts/tsan.supp"
+else
+  # The normal build must stay free of warnings.
+  export ORLIX_WERROR=ON
 fi
 scripts/build.sh
 

@@ -478,8 +478,9 @@ TEST_F(DbIniTest, HostIdComesFromTheFileThenTheAdapterThenTheFixedValueAndIsWrit
         const QByteArray text = f.readAll();
         EXPECT_TRUE(text.contains("[HostID]")) << text.toStdString();
         EXPECT_TRUE(text.contains("01=" + c.expected.toLatin1())) << text.toStdString();
-        if (c.fileBefore && c.fileBefore->contains("LastLogin"))
+        if (c.fileBefore && c.fileBefore->contains("LastLogin")) {
             EXPECT_TRUE(text.contains("[LastLogin]\n01=jan")) << text.toStdString();
+        }
         EXPECT_EQ(ReadHostIdFromFolder(folder.path()), c.expected);
     }
 }

@@ -172,9 +172,10 @@ TEST_F(SharedDatasetsTest, StampsOperatorAndTimeOnEveryPost)
         const QString key = p + QStringLiteral("INDEX");
         const QString last =
             QStringLiteral(" from %1 order by %2 desc limit 1").arg(QLatin1String(c.table), key);
-        if (c.operatorStamp)
+        if (c.operatorStamp) {
             EXPECT_EQ(value(QStringLiteral("select ") + p + QStringLiteral("OPERATORID") + last),
                       QStringLiteral("7"));
+        }
         if (c.timeStamp) {
             const QDateTime stamped = QDateTime::fromString(
                 value(QStringLiteral("select ") + p + QStringLiteral("DATAMODYFIKACJI") + last), Qt::ISODate);

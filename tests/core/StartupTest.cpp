@@ -121,9 +121,10 @@ TEST_F(StartupTest, OnlyAServerClockMoreThanTwoHoursAheadEndsTheProgram)
                         QStringLiteral("InitStmt=SET timestamp=UNIX_TIMESTAMP()+%1").arg(c.offsetSeconds));
         TMD::ClearRecorded();
         EXPECT_EQ(exitCodeOf([&] { data().DataCreate(); }), c.exitCode) << c.rule;
-        if (c.exitCode == 11)
+        if (c.exitCode == 11) {
             EXPECT_TRUE(shownTexts().value(0).startsWith(QStringLiteral("Różnica czasu systemowego serwera")))
                 << c.rule;
+        }
         m_data.reset();
     }
 }

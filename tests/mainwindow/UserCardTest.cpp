@@ -634,8 +634,9 @@ TEST_F(UserCardTest, CardLaysOutWithoutOverlapsAndLeavesScreenshots)
     }
     EXPECT_LE(m_card->PageControl1->tabBar()->sizeHint().width(), m_card->PageControl1->width());
     for (QLabel* caption : m_card->DanePodstawowe->findChildren<QLabel*>())
-        if (caption->isVisible() && !qobject_cast<TDbText*>(caption) && !caption->text().isEmpty())
+        if (caption->isVisible() && !qobject_cast<TDbText*>(caption) && !caption->text().isEmpty()) {
             EXPECT_GE(caption->width(), caption->minimumSizeHint().width()) << caption->text().toStdString();
+        }
     const QRect page = m_card->DanePodstawowe->rect();
     for (QGroupBox* g : groups)
         EXPECT_TRUE(page.contains(g->geometry())) << g->title().toStdString();

@@ -445,8 +445,9 @@ TEST_F(EmailTest, OutcomesOfRefusalsAndLogins)
         } else {
             ASSERT_EQ(log.size(), 1);
             EXPECT_TRUE(log[0].contains(QStringLiteral(" : ") + c.logLine)) << log[0].toStdString();
-            if (c.logLine.contains(QStringLiteral("Login")))
+            if (c.logLine.contains(QStringLiteral("Login"))) {
                 EXPECT_TRUE(log[0].contains(QStringLiteral(" ; biuro"))) << log[0].toStdString();
+            }
         }
     }
 }

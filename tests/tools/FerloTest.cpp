@@ -270,7 +270,9 @@ TEST_F(FerloTest, FerloHandOverFollowsTheAnswer)
         ASSERT_GE(requests.size(), 2);
         EXPECT_FALSE(requests[1].contains("error")) << requests[1]["error"].toString().toStdString();
         EXPECT_EQ(requests[1]["nip"].toString(), c.nipSent);
-        if (!c.userKey.isEmpty()) EXPECT_TRUE(requests[1]["sid"].isNull());
+        if (!c.userKey.isEmpty()) {
+            EXPECT_TRUE(requests[1]["sid"].isNull());
+        }
     }
 }
 
@@ -306,7 +308,9 @@ TEST_F(FerloTest, FerloServiceDownOrHangingLeavesNoFileAndEnds)
         const TToolRun run = Run(QStringLiteral("47295261040828"));
         EXPECT_TRUE(run.Finished) << "Ferlo still running after 8 s";
         EXPECT_EQ(QFile::exists(HandOverPath()), c.file);
-        if (c.file) EXPECT_EQ(FileBytes(HandOverPath()).count("\r\n"), 8);
+        if (c.file) {
+            EXPECT_EQ(FileBytes(HandOverPath()).count("\r\n"), 8);
+        }
     }
 }
 
