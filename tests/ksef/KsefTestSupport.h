@@ -1,6 +1,8 @@
 #pragma once
 // What the KSeF client's tests share: certificates made with the openssl command,
 // the local stand-in server (tests/ksef/stub/ksef_stub.py) and FA(3) samples.
+#include "tests/support/XmlSchemaCheck.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QProcess>
@@ -27,8 +29,6 @@ QString SharedDir();
 // copies of one sample are not duplicates of each other.
 QString CopySample(const QString& dir, const QString& sample, const QString& invoiceNumber = QString(),
                    const QString& targetName = QString());
-// Empty when Xml is valid against the schema, else libxml2's messages.
-QString SchemaErrors(const QByteArray& xml, const QString& xsdPath);
 
 struct TTestCert
 {
