@@ -12,6 +12,7 @@
 #include "core/Query.h"
 #include "core/Session.h"
 #include "mainwindow/Definicje.h"
+#include "registers/EwidencjaSprzedazy.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -155,7 +156,7 @@ void TFormGlowny::buildMenus()
     addCommand(tools, QStringLiteral("KSeF - Wysyłka wsadowa i pobieranie dok."));
     addCommand(tools, QStringLiteral("vOVE"));
     addCommand(tools, QStringLiteral("vOVE v5"));
-    addCommand(tools, QStringLiteral("Ewidencja sprzedaży"));
+    addCommand(tools, QStringLiteral("Ewidencja sprzedaży"), [] { TFormEwidencjaSprzedazy::ShowWindow(); });
     addCommand(tools, QStringLiteral("Kopia elektroniczna (EJ)"));
     addCommand(tools, QStringLiteral("Raport SIIS / SIDUSIS"));
     addCommand(tools, QStringLiteral("Wielopodmiotowość"));

@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextBlock>
@@ -103,7 +104,9 @@ void TReportDocument::paintPage(QPainter& painter, int page, double pxPerMm, QPo
     painter.save();
     painter.translate(origin);
     painter.scale(pxPerMm / kUnitsPerMm, pxPerMm / kUnitsPerMm);
-    for (const TReportItem& it : pages[size_t(page)].items) {
+    TReportPage laidOut;
+    if (pageSource) laidOut = pageSource(page);
+    for (const TReportItem& it : (pageSource ? laidOut : pages[size_t(page)]).items) {
         const QRectF r = units(it.rect);
         switch (it.kind) {
         case TReportItem::Text:
@@ -176,6 +179,10 @@ QImage TReportDocument::renderPage(int page, double dpi) const
 
 bool TReportDocument::print(QPrinter& printer, const std::function<bool(int)>& progress) const
 {
+    // A landscape document would otherwise be cut to the printer's portrait page.
+    if (pageSizeMm.width() > pageSizeMm.height())
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(),
+                                          QPageLayout::Millimeter));
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     const double pxPerMm = printer.resolution() / 25.4;

@@ -74,8 +74,12 @@ public:
     QString title;
     QSizeF pageSizeMm{210, 297};
     std::vector<TReportPage> pages;
+    // A long report lays its pages out when they are drawn instead: the count
+    // is known up front and no page's items are kept.
+    std::function<TReportPage(int page)> pageSource;
+    int sourcePageCount = 0;
 
-    int pageCount() const { return int(pages.size()); }
+    int pageCount() const { return pageSource ? sourcePageCount : int(pages.size()); }
     // Page (0-based) with its top-left corner at origin, pxPerMm device pixels per millimetre.
     void paintPage(QPainter& painter, int page, double pxPerMm, QPointF origin = {}) const;
     // White page image at dpi.
