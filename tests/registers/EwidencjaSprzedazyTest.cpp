@@ -146,6 +146,67 @@ TEST_F(EwidencjaSprzedazy, PdfReadsBackWithHeaderRowsAndFooters)
     EXPECT_FALSE(text.contains(QStringLiteral("+ FILTR")));
 }
 
+// The texts a page is laid out with.
+QStringList pageTexts(const TReportDocument& doc, int page)
+{
+    QStringList t;
+    for (const TReportItem& it : doc.pageSource(page).items)
+        if (it.kind == TReportItem::Text) t << it.text;
+    return t;
+}
+
+TEST_F(EwidencjaSprzedazy, PagesShowMonthsFilterAndCorrectionHeadings)
+{
+    TDocSpec inv;
+    inv.Date = QStringLiteral("2025-03-15");
+    const int user = AddUser();
+    inv.User = user;
+    AddDoc(inv);
+    TDocSpec cor = inv;
+    cor.Kind = 'K';
+    cor.Sums = {"0", "0", "0", "0", "0", "0", "0", "-10", "-2.3"};
+    AddDoc(cor);
+    WriteIniBool(0, QStringLiteral("DataJakoMiesiac"), true);
+
+    struct
+    {
+        TRegisterKind Kind;
+        QString Filter;
+        QStringList Present, Absent;
+    } const cases[] = {
+        {TRegisterKind::Invoices,
+         QString(),
+         {QStringLiteral("mar 2025"), QStringLiteral("2025-03-15"), QStringLiteral("Data sprzedaży"),
+          QStringLiteral("Wartość sprzedaży netto"), QStringLiteral("(2025-03-01 - 2025-03-31)")},
+         {QStringLiteral("(2025-03-01 - 2025-03-31) + FILTR")}},
+        {TRegisterKind::Invoices,
+         QStringLiteral(" in (%1) ").arg(user),
+         {QStringLiteral("(2025-03-01 - 2025-03-31) + FILTR")},
+         {}},
+        {TRegisterKind::Corrections,
+         QString(),
+         {QStringLiteral("EWIDENCJA (REJESTR) KOREKT"), QStringLiteral("Data wystawienia"),
+          QStringLiteral("Wartość korekty netto"), QStringLiteral("Wartość korekty brutto"),
+          QStringLiteral("-12,30 zł")},
+         {QStringLiteral("mar 2025")}},
+    };
+    for (const auto& c : cases) {
+        TRegisterRequest r;
+        r.Kind = c.Kind;
+        r.DateFrom = QDate(2025, 3, 1);
+        r.DateTo = QDate(2025, 3, 31);
+        r.UserIdFilter = c.Filter;
+        r.DateAsMonth = true;
+        auto data = std::make_shared<TRegisterData>(r);
+        ASSERT_EQ(data->RowCount(), 1);
+        const QStringList texts = pageTexts(*TRegisterData::Document(data, QStringLiteral("t")), 0);
+        for (const QString& p : c.Present)
+            EXPECT_TRUE(texts.contains(p)) << p.toStdString();
+        for (const QString& a : c.Absent)
+            EXPECT_FALSE(texts.contains(a)) << a.toStdString();
+    }
+}
+
 TEST(EwidencjaSprzedazyKomentarz, DateVariablesExpand)
 {
     struct
