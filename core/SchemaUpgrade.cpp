@@ -357,6 +357,15 @@ std::vector<TSchemaGroup> buildKsefGroups()
     each.push_back(add("Userdb", "U_KOR_ROLA", int8));
     each.push_back(add("Userdb", "U_KOR_JST", int2));
 
+    // A KOD II link signed with an RSA key runs to about 470 characters: at 255
+    // the server would cut it silently and the printed code would not verify.
+    for (const char* tc : {"FvKsef:FV_KSEF_LINKOFFLINE", "FvKsef:FV_KSEF_LINKCERTOFFLINE",
+                           "FvkKsef:FVK_KSEF_LINKOFFLINE", "FvkKsef:FVK_KSEF_LINKCERTOFFLINE"}) {
+        const QStringList parts = QString::fromLatin1(tc).split(QLatin1Char(':'));
+        each.push_back(SchemaModify(parts[0], parts[1], QStringLiteral("VARCHAR(1000) NOT NULL"),
+                                    QStringLiteral("varchar(1000)|no|null|")));
+    }
+
     std::vector<TSchemaGroup> groups;
     groups.push_back(list(std::move(each)));
 

@@ -300,7 +300,10 @@ TKsefAuthResult TKsefClient::Authenticate()
     m_tokens = TKsefTokens();
     const TKsefChallenge challenge = Challenge();
     const QByteArray request = AuthTokenRequestXml(challenge.Challenge);
-    return SubmitAuthTokenRequest(m_xades->SignEnveloped(request, *m_certificate));
+    // A minute back, as the ministry's own client does: a workstation clock a
+    // little ahead of KSeF's must not date the signature in KSeF's future.
+    return SubmitAuthTokenRequest(
+        m_xades->SignEnveloped(request, *m_certificate, QDateTime::currentDateTimeUtc().addSecs(-60)));
 }
 
 TKsefAuthStatus TKsefClient::AuthenticationStatus(const QString& referenceNumber,

@@ -33,10 +33,14 @@ size_t writeHeader(char* data, size_t size, size_t count, void* user)
     if (line.startsWith("HTTP/")) {
         // A new status line (after a 100 Continue, say) starts a new header block.
         response->Headers.clear();
+        response->Warnings.clear();
     } else {
         const qsizetype colon = line.indexOf(':');
-        if (colon > 0)
-            response->Headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
+        if (colon > 0) {
+            const QByteArray name = line.left(colon).trimmed().toLower();
+            response->Headers.insert(name, line.mid(colon + 1).trimmed());
+            if (name == "x-system-warning") response->Warnings << line.mid(colon + 1).trimmed();
+        }
     }
     return size * count;
 }
@@ -107,6 +111,8 @@ TKsefHttpResponse TKsefHttpClient::Send(const QString& operation, const QByteArr
     m_lastRetryWaitMs = 0;
     for (;;) {
         TKsefHttpResponse r = sendOnce(operation, method, url, headers, body);
+        for (const QByteArray& w : r.Warnings)
+            m_warnings << QString::fromUtf8(w);
         if (r.Status != 429) return r;
         // The limits are sliding windows; without a Retry-After one second is the
         // shortest wait that can help.
@@ -116,6 +122,13 @@ TKsefHttpResponse TKsefHttpClient::Send(const QString& operation, const QByteArr
         waitMs(wait * 1000);
         m_lastRetryWaitMs += wait * 1000;
     }
+}
+
+QStringList TKsefHttpClient::TakeWarnings()
+{
+    QStringList out;
+    out.swap(m_warnings);
+    return out;
 }
 
 TKsefHttpResponse TKsefHttpClient::sendOnce(const QString& operation, const QByteArray& method,

@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 struct TKsefHttpResponse
 {
@@ -12,6 +13,8 @@ struct TKsefHttpResponse
     QByteArray Body;
     // Header names in lower case; a repeated header keeps its last value.
     QMap<QByteArray, QByteArray> Headers;
+    // Every X-System-Warning of the answer (the header may come more than once).
+    QList<QByteArray> Warnings;
 
     QByteArray Header(const QByteArray& name) const { return Headers.value(name.toLower()); }
 };
@@ -36,6 +39,8 @@ public:
     // request, in seconds; beyond it the 429 goes back to the caller.
     void SetRetryBudget(int maxSingleWaitSeconds, int maxTotalWaitSeconds);
     int TotalRetryWaitMs() const { return m_lastRetryWaitMs; }
+    // The X-System-Warning texts of the answers since the last call, in order.
+    QStringList TakeWarnings();
 
 private:
     TKsefHttpResponse sendOnce(const QString& operation, const QByteArray& method, const QString& url,
@@ -46,6 +51,7 @@ private:
     int m_maxSingleWait = 60;
     int m_maxTotalWait = 120;
     int m_lastRetryWaitMs = 0;
+    QStringList m_warnings;
 };
 
 // Retry-After in seconds: a number of seconds or an HTTP date; -1 when absent or unreadable.

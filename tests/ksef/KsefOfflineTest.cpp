@@ -49,47 +49,6 @@ QString errorOf(const std::function<void()>& f)
     return QString();
 }
 
-// Verifies Signature over Data with the public key of the certificate file, the way
-// KSeF checks a KOD II link: RSASSA-PSS (SHA-256, salt 32) or ECDSA with R||S.
-bool verifyWithCertificate(const QString& crtPath, const QByteArray& data, QByteArray signature)
-{
-    QFile f(crtPath);
-    f.open(QIODevice::ReadOnly);
-    const QByteArray pem = f.readAll();
-    BIO* bio = BIO_new_mem_buf(pem.constData(), static_cast<int>(pem.size()));
-    X509* cert = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr);
-    BIO_free(bio);
-    EVP_PKEY* key = X509_get_pubkey(cert);
-    if (EVP_PKEY_base_id(key) == EVP_PKEY_EC) {
-        if (signature.size() != 64) return false;
-        ECDSA_SIG* sig = ECDSA_SIG_new();
-        ECDSA_SIG_set0(
-            sig, BN_bin2bn(reinterpret_cast<const unsigned char*>(signature.constData()), 32, nullptr),
-            BN_bin2bn(reinterpret_cast<const unsigned char*>(signature.constData()) + 32, 32, nullptr));
-        unsigned char* der = nullptr;
-        const int len = i2d_ECDSA_SIG(sig, &der);
-        signature = QByteArray(reinterpret_cast<const char*>(der), len);
-        OPENSSL_free(der);
-        ECDSA_SIG_free(sig);
-    }
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    EVP_PKEY_CTX* pctx = nullptr;
-    EVP_DigestVerifyInit(ctx, &pctx, EVP_sha256(), nullptr, key);
-    if (EVP_PKEY_base_id(key) == EVP_PKEY_RSA) {
-        EVP_PKEY_CTX_set_rsa_padding(pctx, RSA_PKCS1_PSS_PADDING);
-        EVP_PKEY_CTX_set_rsa_pss_saltlen(pctx, 32);
-        EVP_PKEY_CTX_set_rsa_mgf1_md(pctx, EVP_sha256());
-    }
-    const int rc = EVP_DigestVerify(ctx, reinterpret_cast<const unsigned char*>(signature.constData()),
-                                    static_cast<size_t>(signature.size()),
-                                    reinterpret_cast<const unsigned char*>(data.constData()),
-                                    static_cast<size_t>(data.size()));
-    EVP_MD_CTX_free(ctx);
-    EVP_PKEY_free(key);
-    X509_free(cert);
-    return rc == 1;
-}
-
 } // namespace
 
 TEST(KsefLinks, InvoiceLinkHasTheDocumentedForm)
@@ -172,10 +131,10 @@ TEST_F(KsefPkiTest, CertificateLinkIsSignedAndVerifiesWithTheCertificateKey)
         ASSERT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]+$")).match(signature).hasMatch());
         const QByteArray raw = QByteArray::fromBase64(signature.toLatin1(), QByteArray::Base64UrlEncoding);
         const QByteArray signedPart = prefix.mid(8, prefix.size() - 9).toUtf8();
-        EXPECT_TRUE(verifyWithCertificate(c.Crt, signedPart, raw)) << link.toStdString();
+        EXPECT_TRUE(VerifyWithCertificate(c.Crt, signedPart, raw)) << link.toStdString();
         QByteArray tampered = signedPart;
         tampered[tampered.size() - 1] = tampered.at(tampered.size() - 1) == 'A' ? 'B' : 'A';
-        EXPECT_FALSE(verifyWithCertificate(c.Crt, tampered, raw));
+        EXPECT_FALSE(VerifyWithCertificate(c.Crt, tampered, raw));
     }
     EXPECT_EQ(TKsefCertificateSigner().LoadCertificate(ec.Crt, 0, ec.Key, 0, QString())->SerialHex(),
               QStringLiteral("01F20A5D352AE590"));

@@ -11,6 +11,12 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 
+#include <openssl/bn.h>
+#include <openssl/ecdsa.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/rsa.h>
+
 #include <stdexcept>
 
 QByteArray RunTool(const QString& program, const QStringList& args, const QString& workDir)
@@ -211,4 +217,45 @@ void KsefStubTest::Login(TKsefClient& client)
     ASSERT_EQ(status.Status.Code, 200) << status.Status.Description.toStdString();
     const TKsefTokens tokens = client.RedeemTokens();
     ASSERT_FALSE(tokens.AccessToken.Token.isEmpty());
+}
+
+// Verifies Signature over Data with the public key of the certificate file, the way
+// KSeF checks a KOD II link: RSASSA-PSS (SHA-256, salt 32) or ECDSA with R||S.
+bool VerifyWithCertificate(const QString& crtPath, const QByteArray& data, QByteArray signature)
+{
+    QFile f(crtPath);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray pem = f.readAll();
+    BIO* bio = BIO_new_mem_buf(pem.constData(), static_cast<int>(pem.size()));
+    X509* cert = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr);
+    BIO_free(bio);
+    EVP_PKEY* key = X509_get_pubkey(cert);
+    if (EVP_PKEY_base_id(key) == EVP_PKEY_EC) {
+        if (signature.size() != 64) return false;
+        ECDSA_SIG* sig = ECDSA_SIG_new();
+        ECDSA_SIG_set0(
+            sig, BN_bin2bn(reinterpret_cast<const unsigned char*>(signature.constData()), 32, nullptr),
+            BN_bin2bn(reinterpret_cast<const unsigned char*>(signature.constData()) + 32, 32, nullptr));
+        unsigned char* der = nullptr;
+        const int len = i2d_ECDSA_SIG(sig, &der);
+        signature = QByteArray(reinterpret_cast<const char*>(der), len);
+        OPENSSL_free(der);
+        ECDSA_SIG_free(sig);
+    }
+    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+    EVP_PKEY_CTX* pctx = nullptr;
+    EVP_DigestVerifyInit(ctx, &pctx, EVP_sha256(), nullptr, key);
+    if (EVP_PKEY_base_id(key) == EVP_PKEY_RSA) {
+        EVP_PKEY_CTX_set_rsa_padding(pctx, RSA_PKCS1_PSS_PADDING);
+        EVP_PKEY_CTX_set_rsa_pss_saltlen(pctx, 32);
+        EVP_PKEY_CTX_set_rsa_mgf1_md(pctx, EVP_sha256());
+    }
+    const int rc = EVP_DigestVerify(ctx, reinterpret_cast<const unsigned char*>(signature.constData()),
+                                    static_cast<size_t>(signature.size()),
+                                    reinterpret_cast<const unsigned char*>(data.constData()),
+                                    static_cast<size_t>(data.size()));
+    EVP_MD_CTX_free(ctx);
+    EVP_PKEY_free(key);
+    X509_free(cert);
+    return rc == 1;
 }

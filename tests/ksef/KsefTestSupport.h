@@ -30,6 +30,10 @@ QString SharedDir();
 QString CopySample(const QString& dir, const QString& sample, const QString& invoiceNumber = QString(),
                    const QString& targetName = QString());
 
+// Verifies Signature over Data with the public key of the certificate file, the way
+// KSeF checks a KOD II link: RSASSA-PSS (SHA-256, salt 32) or ECDSA with R||S.
+bool VerifyWithCertificate(const QString& crtPath, const QByteArray& data, QByteArray signature);
+
 struct TTestCert
 {
     QString Crt;

@@ -11,8 +11,15 @@ hashes and sizes before and after decryption, the FA(3) schema of every invoice.
 
 Test control (no authentication):
   POST /_stub/config  {"challengeTtl": s, "accessTtl": s, "authPendingPolls": n,
-                       "exportPendingPolls": n, "exportPartSize": bytes}
-  POST /_stub/fault   {"match": "/path part", "method": "GET", "count": 1,
+                       "exportPendingPolls": n, "exportPartSize": bytes,
+                       "permittedNips": [nip, ...]   contexts every signer may act in,
+                       "invoicePendingPolls": n      status questions answered 150 per invoice,
+                       "sessionPendingPolls": n      a closed batch session answers 150 n times,
+                       "sendLimit": n, "sendBlockSeconds": s   the (n+1)th single send gets 429
+                                                     with Retry-After s, as do sends during the block,
+                       "shuffleUploads": true        upload addresses listed out of order,
+                       "warning": "text"}            X-System-Warning on every API answer
+  POST /_stub/fault   {"match": "/path part", "method": "GET", "count": 1, "skip": 0,
                        "status": 429, "retryAfter": 1, "body": "...", "contentType": "...",
                        "drop": true, "truncate": true}
   POST /_stub/seed    FA(3) XML of an invoice issued by someone else -> {"ksefNumber"}
@@ -49,6 +56,12 @@ class Handler(SessionRoutes, InvoiceRoutes, BaseHTTPRequestHandler):
 
     def log_message(self, fmt, *args):
         pass
+
+    def end_headers(self):
+        warning = self.st.config.get("warning")
+        if warning and self.path.startswith("/v2/"):
+            self.send_header("X-System-Warning", warning)
+        super().end_headers()
 
     # ------------------------------------------------------------ plumbing
     @property
@@ -91,6 +104,9 @@ class Handler(SessionRoutes, InvoiceRoutes, BaseHTTPRequestHandler):
     def take_fault(self, method, path):
         for f in self.st.faults:
             if f["match"] in path and f.get("method", method) == method and f["count"] > 0:
+                if f.get("skip", 0) > 0:  # let the first matching requests through
+                    f["skip"] -= 1
+                    continue
                 f["count"] -= 1
                 return f
         return None
@@ -306,7 +322,7 @@ class Handler(SessionRoutes, InvoiceRoutes, BaseHTTPRequestHandler):
         if not nip:
             raise ApiError(400, 21117, "Nieprawidłowy identyfikator podmiotu dla wskazanego typu kontekstu.")
         subject = " ".join(a.value for a in cert.subject)
-        if nip in subject:
+        if nip in subject or nip in self.st.config.get("permittedNips", []):
             status = {"code": 200, "description": "Uwierzytelnianie zakończone sukcesem"}
         else:
             status = {"code": 415, "description": "Uwierzytelnianie zakończone niepowodzeniem z powodu braku "
@@ -353,6 +369,8 @@ class Handler(SessionRoutes, InvoiceRoutes, BaseHTTPRequestHandler):
     def redeem(self):
         info = self.bearer("auth")
         op = self.st.auth_ops[info["op"]]
+        if op["polls"] <= self.st.config["authPendingPolls"]:
+            raise ApiError(400, 21301, "Brak autoryzacji.", ["Uwierzytelnianie w toku"])
         if op["redeemed"]:
             raise ApiError(400, 21301, "Brak autoryzacji.", ["Tokeny zostały już pobrane"])
         if op["status"]["code"] != 200:

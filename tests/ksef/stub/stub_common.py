@@ -129,6 +129,8 @@ class State:
         self.duplicates = {}
         self.exports = {}
         self.blobs = {}
+        self.pending = {}  # invoice reference -> status questions still answered 150
+        self.rate = {}
         with open(args.ca, "rb") as f:
             self.ca = x509.load_pem_x509_certificate(f.read())
         self.auth_schema = load_schema(os.path.join(args.schemas, "KSEF_AUTH", "schemat_auth_v2-1.xsd"))

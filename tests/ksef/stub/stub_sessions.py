@@ -3,6 +3,7 @@ import base64
 import datetime as dt
 import hashlib
 import io
+import json
 import re
 import secrets
 import zipfile
@@ -33,7 +34,39 @@ class SessionRoutes:
             raise ApiError(400, 21173, "Brak sesji o wskazanym numerze referencyjnym.", [ref])
         return s
 
+    def rate_limited(self):
+        """KSeF's limit of single sends: past the limit a block, answered 429 with Retry-After."""
+        st = self.st
+        limit = st.config.get("sendLimit")
+        if not limit:
+            return False
+        block = st.config.get("sendBlockSeconds", 1)
+        t = now()
+        until = st.rate.get("blockedUntil")
+        if until is not None and t < until:
+            wait = max(1, int((until - t).total_seconds() + 0.999))
+        elif until is None and st.rate.get("sends", 0) >= limit:
+            st.rate["blockedUntil"] = t + dt.timedelta(seconds=block)
+            wait = block
+        else:
+            if until is not None:
+                st.rate["blockedUntil"] = None
+                st.rate["sends"] = 0
+            st.rate["sends"] = st.rate.get("sends", 0) + 1
+            return False
+        self.send_response(429)
+        self.send_header("Retry-After", str(wait))
+        body = json.dumps({"title": "Too Many Requests", "status": 429,
+                           "detail": "Przekroczono limit wysyłek."}).encode()
+        self.send_header("Content-Type", "application/problem+json")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+        return True
+
     def send_invoice(self, ref):
+        if self.rate_limited():
+            return
         s = self.session(ref, "online")
         if not s["open"]:
             raise ApiError(400, 21180, "Status sesji nie pozwala na wykonanie operacji.", ["Sesja zamknięta"])
@@ -62,6 +95,7 @@ class SessionRoutes:
         else:
             inv = self.store_invoice(plain, s, len(s["invoices"]) + 1, "", bool(body.get("offlineMode")),
                                      s["nip"], inv_ref)
+        self.st.pending[inv["referenceNumber"]] = self.st.config.get("invoicePendingPolls", 0)
         s["updated"] = now()
         self.send_json(202, {"referenceNumber": inv["referenceNumber"]})
 
@@ -151,6 +185,9 @@ class SessionRoutes:
     def session_status(self, ref):
         s = self.session(ref)
         status, ok, failed = self.session_status_of(s)
+        if s.get("pending", 0) > 0:
+            s["pending"] -= 1
+            status = {"code": 150, "description": "Trwa przetwarzanie"}
         self.send_json(200, {"status": status, "dateCreated": iso(s["created"]), "dateUpdated": iso(s["updated"]),
                              "invoiceCount": len(s["invoices"]), "successfulInvoiceCount": ok,
                              "failedInvoiceCount": failed})
@@ -168,6 +205,10 @@ class SessionRoutes:
                 raise ApiError(400, 21418, "Przekazany token kontynuacji ma nieprawidłowy format.")
             start = int(m.group(1))
         page = s["invoices"][start:start + size]
+        if s.get("pending", 0) > 0:
+            page = [{k: v for k, v in i.items() if k != "ksefNumber"} for i in page]
+            for i in page:
+                i["status"] = {"code": 150, "description": "Trwa przetwarzanie"}
         out = {"invoices": page}
         nxt = start + size
         if nxt < len(s["invoices"]):
@@ -181,7 +222,12 @@ class SessionRoutes:
         raise ApiError(400, 21405, "Błąd walidacji danych wejściowych.", ["Nie znaleziono faktury %s" % inv_ref])
 
     def invoice_status(self, ref, inv_ref):
-        self.send_json(200, self.find_invoice(self.session(ref), inv_ref))
+        inv = self.find_invoice(self.session(ref), inv_ref)
+        if self.st.pending.get(inv_ref, 0) > 0:
+            self.st.pending[inv_ref] -= 1
+            inv = {k: v for k, v in inv.items() if k != "ksefNumber"}
+            inv["status"] = {"code": 150, "description": "Trwa przetwarzanie"}
+        self.send_json(200, inv)
 
     def invoice_upo(self, ref, inv_ref):
         s = self.session(ref)
@@ -241,6 +287,8 @@ class SessionRoutes:
             requests.append({"ordinalNumber": p["ordinalNumber"], "method": "PUT",
                              "url": "http://127.0.0.1:%d/blob/%s/%d?sig=%s" % (port, ref, p["ordinalNumber"], sig),
                              "headers": {"x-ms-blob-type": "BlockBlob"}})
+        if self.st.config.get("shuffleUploads"):
+            requests.reverse()
         self.st.sessions[ref] = {"kind": "batch", "nip": ctx["nip"], "auth": ctx, "key": key, "iv": iv, "open": True,
                                  "invoices": [], "created": now(), "updated": now(), "file": bf,
                                  "parts": [p["ordinalNumber"] for p in parts]}
@@ -269,6 +317,7 @@ class SessionRoutes:
             raise ApiError(400, 21205, "Nie przesłano zadeklarowanej części pliku.", [str(missing)])
         s["open"] = False
         s["updated"] = now()
+        s["pending"] = self.st.config.get("sessionPendingPolls", 0)
         try:
             zip_data = b"".join(aes_decrypt(self.st.blobs[(ref, n)]["data"], s["key"], s["iv"])
                                 for n in sorted(s["parts"]))
