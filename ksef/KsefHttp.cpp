@@ -56,9 +56,11 @@ struct CurlHandle
     }
 };
 
+} // namespace
+
 // Waits keep the window painted; user input waits until the call is over, so an
 // operator's click cannot start a second exchange in the middle of this one.
-void waitMs(int ms)
+void KsefWaitMs(int ms)
 {
     QElapsedTimer t;
     t.start();
@@ -69,8 +71,6 @@ void waitMs(int ms)
         QThread::msleep(static_cast<unsigned long>(qMin<qint64>(20, left)));
     }
 }
-
-} // namespace
 
 int KsefRetryAfterSeconds(const QByteArray& value)
 {
@@ -119,7 +119,7 @@ TKsefHttpResponse TKsefHttpClient::Send(const QString& operation, const QByteArr
         int wait = KsefRetryAfterSeconds(r.Header("retry-after"));
         if (wait < 0) wait = 1;
         if (wait > m_maxSingleWait || m_lastRetryWaitMs + wait * 1000 > m_maxTotalWait * 1000) return r;
-        waitMs(wait * 1000);
+        KsefWaitMs(wait * 1000);
         m_lastRetryWaitMs += wait * 1000;
     }
 }

@@ -54,5 +54,9 @@ private:
     QStringList m_warnings;
 };
 
+// Waits keep the window painted; user input waits until the call is over, so an
+// operator's click cannot start a second exchange in the middle of this one.
+void KsefWaitMs(int ms);
+
 // Retry-After in seconds: a number of seconds or an HTTP date; -1 when absent or unreadable.
 int KsefRetryAfterSeconds(const QByteArray& value);

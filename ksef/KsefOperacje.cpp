@@ -26,10 +26,8 @@
 #include "ksef/KsefXades.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QThread>
 
 // ---------------------------------------------------------------- state
 
@@ -100,18 +98,6 @@ TKsefBackend& KsefFactory()
     TKsefState& st = KsefState();
     if (!st.Backend) st.Backend = std::make_unique<TKsefBackend>();
     return *st.Backend;
-}
-
-void KsefWaitMs(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    QCoreApplication* app = QCoreApplication::instance();
-    const bool uiThread = app && app->thread() == QThread::currentThread();
-    for (qint64 left = ms; left > 0; left = ms - t.elapsed()) {
-        if (uiThread) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-        QThread::msleep(static_cast<unsigned long>(qMin<qint64>(20, left)));
-    }
 }
 
 bool KsefPoll(const std::vector<int>& pauses, int budgetMs, const std::function<bool()>& done)

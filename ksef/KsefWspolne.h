@@ -16,8 +16,6 @@ struct TKsefDocKind;
 TKsefClient& KsefOpenClient();
 TKsefBackend& KsefFactory();
 
-// Waits keep the window painted; user input waits until the operation is over.
-void KsefWaitMs(int ms);
 // Asks until Done() says so: a pause from Pauses before each further question
 // (the last pause doubling) while the budget lasts. Returns whether it was done.
 bool KsefPoll(const std::vector<int>& pauses, int budgetMs, const std::function<bool()>& done);

@@ -16,6 +16,7 @@
 #include "core/Query.h"
 #include "core/Session.h"
 #include "core/VatRates.h"
+#include "ksef/KsefOperacje.h"
 #include "mainwindow/GlownyInfraTab.h"
 #include "mainwindow/GlownyUserGrid.h"
 #include "mainwindow/User.h"
@@ -329,6 +330,8 @@ void TFormGlowny::timerPoStarcie()
     }
     // The database's identifier, the prefix of its named locks, made once.
     LoadDatabaseUniqueId();
+    // Rows of KSeF's test and demo environments go once a day.
+    if (KsefClearTestDataDue(QDate::currentDate())) KsefClearTestData();
 }
 
 void TFormGlowny::timerRefresh2()

@@ -11,6 +11,7 @@
 #include "core/Operatorzy.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "ksef/KsefOperacje.h"
 #include "mainwindow/Definicje.h"
 #include "registers/EwidencjaSprzedazy.h"
 
@@ -187,7 +188,13 @@ void TFormGlowny::buildMenus()
     addCommand(tech, QStringLiteral("Wyczyść tabelę PingInfra"));
     addCommand(tech, QStringLiteral("Sprawdź indexowanie tabel w bazie"));
     addCommand(tech, QStringLiteral("Aktywuj pokazywanie lokalizacji sieciowych"));
-    addCommand(tech, QStringLiteral("Wyczyść testowe dane KSeF"));
+    addCommand(tech, QStringLiteral("Wyczyść testowe dane KSeF"), [] {
+        if (KsefClearTestData())
+            TMD::MessageDlg(QStringLiteral("Czyszczenie testowych wpisów KSeF zakończone"), mtInformation,
+                            mbOK);
+        else
+            TMD::MessageDlg(QStringLiteral("Błąd czyszczenia testowych wpisów KSeF"), mtError, mbOK);
+    });
     QMenu* bilans = pomoc->addMenu(QStringLiteral("Bilans otwarcia"));
     addCommand(bilans, QStringLiteral("Eksport sald klientów do pliku"));
     addCommand(bilans, QStringLiteral("Import sald klientów z pliku"));

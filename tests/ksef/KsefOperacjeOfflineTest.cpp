@@ -21,19 +21,6 @@
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QString upoField(const QByteArray& upo, const char* name)
-{
-    return QRegularExpression(QStringLiteral("<%1>([^<]*)</%1>").arg(QLatin1String(name)))
-        .match(QString::fromUtf8(upo))
-        .captured(1);
-}
-
 // Every code zbarimg finds on the PDF's pages.
 QStringList pdfCodes(const QString& pdf)
 {
@@ -141,9 +128,9 @@ TEST_F(KsefOperacjeOffline, RegisteredInvoiceCarriesVerifiableLinksAndGoesLaterA
         EXPECT_EQ(Row(fv, "NRKSEF").size(), 35) << text.toStdString();
         KsefCloseSession(text);
         KsefGetFvUpo(fv, text);
-        const QByteArray upo = readFile(text.mid(QStringLiteral("Zapisano UPO: ").size()));
-        EXPECT_EQ(upoField(upo, "SkrotDokumentu"), hash);
-        EXPECT_EQ(upoField(upo, "TrybWysylki"), QStringLiteral("Offline"));
+        const QByteArray upo = ReadBytes(text.mid(QStringLiteral("Zapisano UPO: ").size()));
+        EXPECT_EQ(UpoField(upo, "SkrotDokumentu"), hash);
+        EXPECT_EQ(UpoField(upo, "TrybWysylki"), QStringLiteral("Offline"));
     }
 }
 

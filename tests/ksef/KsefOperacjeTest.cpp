@@ -18,19 +18,6 @@
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QString upoField(const QByteArray& upo, const char* name)
-{
-    return QRegularExpression(QStringLiteral("<%1>([^<]*)</%1>").arg(QLatin1String(name)))
-        .match(QString::fromUtf8(upo))
-        .captured(1);
-}
-
 QString errorOf(const std::function<void()>& call)
 {
     try {
@@ -49,21 +36,6 @@ const QString kSent = QStringLiteral("Faktura wysłana do KSeF pod Nr referenc.:
 class KsefOperacje : public KsefOpsTest
 {
 protected:
-    void Open(int company)
-    {
-        QString text;
-        KsefInit(1, company, text);
-        ASSERT_TRUE(text.startsWith(QStringLiteral("Wersja: "))) << text.toStdString();
-        KsefOpenSession(text);
-        ASSERT_TRUE(
-            QRegularExpression(
-                QStringLiteral("^Nr sesji: \\S+\r\nRefreshToken\\.ValidUntil: "
-                               "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\r\n"
-                               "AccessToken\\.ValidUntil: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
-                .match(text)
-                .hasMatch())
-            << text.toStdString();
-    }
     QString Row(char kind, int index, const char* column)
     {
         const TKsefDocKind& k = KsefDocKind(kind);
@@ -111,10 +83,10 @@ protected:
             KsefGetFvkUpo(index, text);
         const QString path = Out() + fileName;
         EXPECT_EQ(text, QStringLiteral("Zapisano UPO: ") + path);
-        const QByteArray upo = readFile(path);
+        const QByteArray upo = ReadBytes(path);
         EXPECT_EQ(SchemaErrors(upo, SharedDir() + QStringLiteral("/schemas/KSEF_UPO/upo-v4-3.xsd")),
                   QString());
-        EXPECT_EQ(upoField(upo, "NumerKSeFDokumentu"), number);
+        EXPECT_EQ(UpoField(upo, "NumerKSeFDokumentu"), number);
         EXPECT_EQ(Int(QStringLiteral(
                           "select count(*) from Ksef where KSEF_IDENTYFIKATOR='UPO' and KSEF_NRKSEF=:p1 and "
                           "KSEF_PLIK=:p2 and KSEF_STATUS='Pobrano: 1' and KSEF_ILOSC=1 and "
@@ -137,7 +109,7 @@ TEST_F(KsefOperacje, InvoicesOfBothCompaniesGetTheirNumberAndReceipt)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.company);
         const int fv = AddFv(c.company, QString::fromLatin1(c.number));
-        Open(c.company);
+        OpenClient(c.company);
         const QString number = SendAndNumber('F', fv, QString::fromLatin1(c.nip));
         // The file sent stays in the export folder for the office.
         EXPECT_TRUE(QFile::exists(Out() + QStringLiteral("KSeF_FV_%1.xml").arg(fv)));
@@ -162,7 +134,7 @@ TEST_F(KsefOperacje, InvoicesOfBothCompaniesGetTheirNumberAndReceipt)
 TEST_F(KsefOperacje, LineAndBuyerDataCorrectionsGoToKsefWithTheirReceipts)
 {
     const int fv = AddFv(1, QStringLiteral("FV/20/02/2026"));
-    Open(1);
+    OpenClient(1);
     SendAndNumber('F', fv, QString::fromLatin1(kNip1));
     const int lines = AddFvk(fv, QStringLiteral("FK/1/03/2026"), false);
     const int buyer = AddFvk(fv, QStringLiteral("FK/2/03/2026"), true);
@@ -170,7 +142,7 @@ TEST_F(KsefOperacje, LineAndBuyerDataCorrectionsGoToKsefWithTheirReceipts)
     const QString n2 = SendAndNumber('K', buyer, QString::fromLatin1(kNip1));
     EXPECT_NE(n1, n2);
     // The buyer-data correction went out as its own kind of file.
-    EXPECT_TRUE(readFile(Out() + QStringLiteral("KSeF_FVK_%1.xml").arg(buyer)).contains("Podmiot2K"));
+    EXPECT_TRUE(ReadBytes(Out() + QStringLiteral("KSeF_FVK_%1.xml").arg(buyer)).contains("Podmiot2K"));
     QString text;
     KsefCheckFvkStatus(lines, text);
     EXPECT_EQ(text, QStringLiteral("Faktura została już prawidłowo wysłana do KSeF i ma nadany numer"));
@@ -183,7 +155,7 @@ TEST_F(KsefOperacje, StartDateKeepsEarlierDocumentsAwayFromKsef)
 {
     const int before = AddFv(1, QStringLiteral("FV/1/01/2026"), QStringLiteral("2026-01-31"));
     const int onDay = AddFv(1, QStringLiteral("FV/2/02/2026"), QStringLiteral("2026-02-01"));
-    Open(1);
+    OpenClient(1);
     const int requests = m_stub.Count(QStringLiteral("POST /v2/sessions/online"));
     QString text = QStringLiteral("bez zmian");
     KsefSendFv(before, text);
@@ -209,7 +181,7 @@ TEST_F(KsefOperacje, AuthenticationWaitsUntilKsefIsDone)
         SCOPED_TRACE(c.pending);
         m_stub.Config(QJsonObject{{QStringLiteral("authPendingPolls"), c.pending}});
         const int before = m_stub.Count(QStringLiteral("GET /v2/auth/{ref}"));
-        Open(1);
+        OpenClient(1);
         EXPECT_EQ(m_stub.Count(QStringLiteral("GET /v2/auth/{ref}")) - before, c.questions);
         QString text;
         KsefCloseSession(text);
@@ -229,7 +201,7 @@ TEST_F(KsefOperacje, AuthenticationWaitsUntilKsefIsDone)
 
 TEST_F(KsefOperacje, MissingCertificateDropsTheClientInPlace)
 {
-    Open(1);
+    OpenClient(1);
     WriteIniString(0, QStringLiteral("KSeF_KeyOnline.key_Nazwa"), QString());
     QString text;
     KsefInit(1, 2, text);
@@ -256,7 +228,7 @@ TEST_F(KsefOperacje, FailuresGiveClearTextsAndNoRowThatLooksLikeSuccess)
     EXPECT_TRUE(errorOf([&] { KsefInit(1, 1, text); }).contains(QStringLiteral("hasło klucza prywatnego")));
     EXPECT_EQ(text, QStringLiteral("0"));
     StorePair(true, m_online);
-    Open(1);
+    OpenClient(1);
 
     // KSeF failing with 500 on the send: no row.
     m_stub.Fault(QJsonObject{
@@ -307,7 +279,7 @@ TEST_F(KsefOperacje, OfflineRowWithoutItsStoredFileIsNotSent)
     S()->ExecQuery(
         QStringLiteral("insert into FvKsef(FV_KSEF_IDFAKTURY, FV_KSEF_STATUS) values (:p1, 'OFFLINE')"),
         {fv});
-    Open(1);
+    OpenClient(1);
     QString text;
     KsefSendFv(fv, text);
     EXPECT_EQ(text, KsefTextSendFailed);
@@ -319,7 +291,7 @@ TEST_F(KsefOperacje, InvoiceStatusInProgressIsAskedAgainUntilDone)
 {
     const int fv = AddFv(1, QStringLiteral("FV/6/02/2026"));
     m_stub.Config(QJsonObject{{QStringLiteral("invoicePendingPolls"), 3}});
-    Open(1);
+    OpenClient(1);
     SendAndNumber('F', fv, QString::fromLatin1(kNip1));
     EXPECT_EQ(m_stub.Count(QStringLiteral("GET /v2/sessions/{ref}/invoices/{ref}")), 4);
 
@@ -342,7 +314,7 @@ TEST_F(KsefOperacje, SystemWarningsAreLoggedAndShownOnce)
     const QString warning = QStringLiteral("Planowana przerwa techniczna KSeF 12.12.2026 22:00-23:00");
     m_stub.Config(QJsonObject{{QStringLiteral("warning"), warning}});
     const int fv = AddFv(1, QStringLiteral("FV/8/02/2026"));
-    Open(1);
+    OpenClient(1);
     SendAndNumber('F', fv, QString::fromLatin1(kNip1));
     int shown = 0;
     for (const TMD::Shown& m : TMD::Recorded())
@@ -375,4 +347,53 @@ TEST(KsefStatusDetails, LongDetailsAreLaidOutInThreeIndentedLines)
     };
     for (const auto& c : cases)
         EXPECT_EQ(KsefStatusDetailsText(c.details), c.shown) << c.details.size();
+}
+
+TEST_F(KsefOperacje, DownloadByNumberTellsNotFoundFromOtherFailures)
+{
+    const QByteArray xml = ReadBytes(CopySample(m_tmp.path(), QStringLiteral("FA_3_Przykład_1.xml"),
+                                                QStringLiteral("FV/OBCA/1"), QStringLiteral("obca.xml")));
+    const QString number = m_stub.Seed(xml);
+    OpenClient(1);
+    QString result = QStringLiteral("przed");
+    KsefDownloadInvoice(QStringLiteral("   "), result);
+    EXPECT_EQ(result, QStringLiteral("przed"));
+
+    KsefDownloadInvoice(QStringLiteral(" ") + number + QStringLiteral(" "), result);
+    EXPECT_EQ(result, Out() + number + QStringLiteral(".xml"));
+    EXPECT_EQ(ReadBytes(result), xml);
+    QString html;
+    KsefXmlToHtml(result, html);
+    EXPECT_EQ(html, result + QStringLiteral(".html"));
+    EXPECT_TRUE(ReadBytes(html).contains("FV/OBCA/1"));
+
+    const QString unknown = QStringLiteral("9999999999-20260215-0123456789AB-00");
+    KsefDownloadInvoice(unknown, result);
+    EXPECT_EQ(result,
+              QStringLiteral("Faktura o numerze ") + unknown + QStringLiteral(" nie istnieje w KSeF"));
+    EXPECT_FALSE(QFile::exists(Out() + unknown + QStringLiteral(".xml"))) << "no empty file is left";
+
+    m_stub.Fault(QJsonObject{
+        {QStringLiteral("match"), QStringLiteral("/invoices/ksef/")},
+        {QStringLiteral("status"), 503},
+        {QStringLiteral("body"), QStringLiteral("{\"title\":\"Service Unavailable\",\"status\":503,"
+                                                "\"detail\":\"Przerwa serwisowa\"}")}});
+    QFile::remove(Out() + number + QStringLiteral(".xml"));
+    KsefDownloadInvoice(number, result);
+    EXPECT_FALSE(result.contains(QStringLiteral("nie istnieje w KSeF"))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("Przerwa serwisowa"))) << result.toStdString();
+    EXPECT_FALSE(QFile::exists(Out() + number + QStringLiteral(".xml")));
+
+    // A file that is no invoice: the error is shown and no page named.
+    QFile bad(Out() + QStringLiteral("zly.xml"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("<nie-faktura/>");
+    bad.close();
+    TMD::ClearRecorded();
+    KsefXmlToHtml(bad.fileName(), html);
+    EXPECT_EQ(html, QString());
+    ASSERT_EQ(TMD::Recorded().size(), 1);
+    EXPECT_TRUE(TMD::Recorded().at(0).text.startsWith(
+        QStringLiteral("Błąd podzas transformacji XSLT (EKsefError): ")))
+        << TMD::Recorded().at(0).text.toStdString();
 }

@@ -14,26 +14,9 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
-namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
-
 class KsefOperacjeWsad : public KsefOpsTest
 {
 protected:
-    void Open(int company)
-    {
-        QString text;
-        KsefInit(1, company, text);
-        ASSERT_TRUE(text.startsWith(QStringLiteral("Wersja: "))) << text.toStdString();
-        KsefOpenSession(text);
-    }
     // A package of the documents' FA(3) files, named as the package output names it.
     QString Package(const QList<int>& invoices, const QString& name)
     {
@@ -65,11 +48,11 @@ TEST_F(KsefOperacjeWsad, SevenHundredStatusesAreReadInTwoPagesIntoOneTransaction
                    QStringLiteral("KSeF_FV_%1.xml").arg(fv));
     }
     const QString zip = Package(invoices, QStringLiteral("KSeF_Fv_20260228_120000_01.zip"));
-    Open(1);
+    OpenClient(1);
     QString session;
     KsefSendPackage(zip, 'F', session);
     ASSERT_TRUE(session.contains(QStringLiteral("-SB-"))) << session.toStdString();
-    EXPECT_EQ(QString::fromUtf8(readFile(zip + QStringLiteral(".sesja"))), session);
+    EXPECT_EQ(QString::fromUtf8(ReadBytes(zip + QStringLiteral(".sesja"))), session);
     EXPECT_EQ(Rows(QStringLiteral("Ksef where KSEF_IDENTYFIKATOR='WYSYŁKA FV' and KSEF_NRREFSESJI=:p1 and "
                                   "KSEF_PLIK='KSeF_Fv_20260228_120000_01.zip' and KSEF_STATUS='Wysłano' and "
                                   "KSEF_DANE like '%partUploadRequests%'"),
@@ -104,8 +87,23 @@ TEST_F(KsefOperacjeWsad, SevenHundredStatusesAreReadInTwoPagesIntoOneTransaction
                        "and KSEF_STATUS='Pobrano: 700' and KSEF_DANE=''"),
                    {session}),
               1);
+    // The session check lists the session in pages of 50 into one log row.
+    KsefCheckSession(session, text);
+    EXPECT_EQ(text, QStringLiteral("Sesja: ") + session +
+                        QStringLiteral("\r\nStatus: Sesja przetworzona pomyślnie"));
+    EXPECT_EQ(Rows(QStringLiteral(
+                       "Ksef where KSEF_IDENTYFIKATOR='STATUS' and KSEF_NRREFSESJI=:p1 and KSEF_ILOSC=700 "
+                       "and KSEF_DANE like '%continuationToken%'"),
+                   {session}),
+              1);
+    EXPECT_EQ(ReadBytes(PrivateFolder + QStringLiteral("Sesja_") + session + QStringLiteral(".txt"))
+                  .count("\"invoices\""),
+              14);
+    KsefCheckSession(QString(), text);
+    EXPECT_EQ(text, QStringLiteral("Brak sesji do sprawdzenia"));
+
     const QString log = QString::fromUtf8(
-        readFile(Out() + QStringLiteral("Sesja_") + session + QStringLiteral("_status.log")));
+        ReadBytes(Out() + QStringLiteral("Sesja_") + session + QStringLiteral("_status.log")));
     EXPECT_EQ(log.count(QStringLiteral("\r\n---\r\n")), 200);
     EXPECT_EQ(log.count(QStringLiteral("Kod opdpowiedzi: 200")), 200);
 }
@@ -118,7 +116,7 @@ TEST_F(KsefOperacjeWsad, PackageSentAgainKeepsTheNumbersKsefGaveFirst)
         ASSERT_NE(WriteKsefFvXml(invoices.last()), QStringLiteral("0"));
     }
     const QString zip = Package(invoices, QStringLiteral("KSeF_Fv_20260331_120000_01.zip"));
-    Open(1);
+    OpenClient(1);
     QString first, second, text;
     KsefSendPackage(zip, 'F', first);
     KsefReadSessionStatuses(first, 'F', text);
@@ -160,7 +158,7 @@ TEST_F(KsefOperacjeWsad, SlowAndStrictKsefStillEndsWithEveryNumberAndReceipt)
         packed << AddFv(1, QStringLiteral("FV/%1/04/2026").arg(i + 11));
         ASSERT_NE(WriteKsefFvXml(packed.last()), QStringLiteral("0"));
     }
-    Open(1);
+    OpenClient(1);
     QString text;
     for (int fv : single) {
         KsefSendFv(fv, text);
@@ -199,7 +197,7 @@ TEST_F(KsefOperacjeWsad, CleanupRemovesTestEnvironmentRowsOnly)
 {
     // The setting absent: the rows of a send are stamped 2.
     const int onTest = AddFv(1, QStringLiteral("FV/1/05/2026"));
-    Open(1);
+    OpenClient(1);
     QString text;
     KsefSendFv(onTest, text);
     KsefCheckFvStatus(onTest, text);
@@ -208,7 +206,7 @@ TEST_F(KsefOperacjeWsad, CleanupRemovesTestEnvironmentRowsOnly)
     // Production rows (setting 0, read at the next opening) stay.
     WriteIniInteger(0, QStringLiteral("KSeF_TypBramki"), 0);
     const int onProduction = AddFv(1, QStringLiteral("FV/2/05/2026"));
-    Open(1);
+    OpenClient(1);
     KsefSendFv(onProduction, text);
     KsefCloseSession(text);
     KsefGetFvUpo(onProduction, text);

@@ -7,12 +7,14 @@
 #include "core/Podmioty.h"
 #include "core/ScrambleText.h"
 #include "core/Session.h"
+#include "ksef/KsefOperacje.h"
 #include "ksef/KsefStan.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 KsefOpsTest::KsefOpsTest() = default;
 KsefOpsTest::~KsefOpsTest() = default;
@@ -112,6 +114,21 @@ void KsefOpsTest::StorePair(bool online, const TTestCert& cert)
     WriteIniString(0, QStringLiteral("KSeF_Key") + pair + QStringLiteral(".key_Nazwa"),
                    QFileInfo(cert.Key).fileName());
     WriteIniString(0, QStringLiteral("KSeF_Haslo") + pair, ScrambleText(cert.Password));
+}
+
+void KsefOpsTest::OpenClient(int company)
+{
+    QString text;
+    KsefInit(1, company, text);
+    ASSERT_TRUE(text.startsWith(QStringLiteral("Wersja: "))) << text.toStdString();
+    KsefOpenSession(text);
+    const QString stamp = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d");
+    ASSERT_TRUE(QRegularExpression(QStringLiteral("^Nr sesji: \\S+\r\nRefreshToken\\.ValidUntil: ") + stamp +
+                                   QStringLiteral("\r\nAccessToken\\.ValidUntil: ") + stamp +
+                                   QLatin1Char('$'))
+                    .match(text)
+                    .hasMatch())
+        << text.toStdString();
 }
 
 int KsefOpsTest::insert(const QString& table, const std::vector<std::pair<QString, TArg>>& cols)

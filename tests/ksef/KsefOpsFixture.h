@@ -34,6 +34,9 @@ protected:
     // Stores the pair as the settings dialog does: packed files, their names, the password.
     void StorePair(bool online, const TTestCert& cert);
 
+    // KsefInit and KsefOpenSession for the company, checking the texts they give.
+    void OpenClient(int company);
+
     int AddUser(int clientNumber, int company = 1);
     // An invoice with one line (123,00 zł gross); returns FV_INDEX.
     int AddFv(int company, const QString& number, const QString& issueDate = QStringLiteral("2026-02-15"));

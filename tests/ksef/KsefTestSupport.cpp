@@ -56,6 +56,19 @@ QString CopySample(const QString& dir, const QString& sample, const QString& inv
     return path;
 }
 
+QByteArray ReadBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString UpoField(const QByteArray& upo, const char* name)
+{
+    return QRegularExpression(QStringLiteral("<%1>([^<]*)</%1>").arg(QLatin1String(name)))
+        .match(QString::fromUtf8(upo))
+        .captured(1);
+}
+
 void TTestPki::MakeCa()
 {
     m_caCrt = m_dir + QStringLiteral("/ca.crt");

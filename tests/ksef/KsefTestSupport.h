@@ -29,6 +29,10 @@ QString SharedDir();
 // copies of one sample are not duplicates of each other.
 QString CopySample(const QString& dir, const QString& sample, const QString& invoiceNumber = QString(),
                    const QString& targetName = QString());
+// The whole file; empty when it cannot be read.
+QByteArray ReadBytes(const QString& path);
+// The text of the first element Name of a receipt (UPO).
+QString UpoField(const QByteArray& upo, const char* name);
 
 // Verifies Signature over Data with the public key of the certificate file, the way
 // KSeF checks a KOD II link: RSASSA-PSS (SHA-256, salt 32) or ECDSA with R||S.
