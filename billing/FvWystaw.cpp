@@ -1,5 +1,6 @@
 #include "billing/FvWystaw.h"
 
+#include "billing/DokumentRamka.h"
 #include "billing/FvDodajPozycje.h"
 #include "billing/FvWystawDane.h"
 #include "billing/Pozycje.h"
@@ -18,11 +19,9 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFont>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,25 +31,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-const int kTermDays[6] = {0, 7, 10, 14, 21, 30};
-
-QString moneyCell(Amount4 a)
-{
-    QString t = MoneyText(a);
-    t.chop(3); // the grid's columns say what they hold; no " zł" in every cell
-    return t;
-}
-
-QFont boldFont(QFont f, double scale = 1.0)
-{
-    f.setBold(true);
-    if (scale != 1.0) f.setPointSizeF(f.pointSizeF() * scale);
-    return f;
-}
-
-} // namespace
+using namespace DokumentRamka;
 
 TFormFvWystaw* FormFvWystaw()
 {
@@ -108,13 +89,13 @@ QWidget* TFormFvWystaw::buildTop()
     Numer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     new TFieldKeyFilter(Numer, TFieldKeyFilter::Mode::Digits);
     NumerTxt = new QLabel(box);
-    NumerTxt->setFont(boldFont(font(), 1.3));
+    NumerTxt->setFont(BoldFont(font(), 1.3));
     NumerTxt->setMinimumWidth(260);
     DataWystawienia = new TDateTimePicker(box);
 
     Nabywca = new QGroupBox(QStringLiteral("Nabywca"), box);
     NabywcaNazwa = new QLabel(Nabywca);
-    NabywcaNazwa->setFont(boldFont(font()));
+    NabywcaNazwa->setFont(BoldFont(font()));
     NabywcaAdres = new QLabel(Nabywca);
     NabywcaNip = new QLabel(Nabywca);
     for (QLabel* l : {NabywcaNazwa, NabywcaAdres, NabywcaNip})
@@ -157,45 +138,24 @@ QWidget* TFormFvWystaw::buildTop()
 QWidget* TFormFvWystaw::buildPayment()
 {
     auto* box = new QWidget(this);
-    TerminForma = new QGroupBox(QStringLiteral("Termin i forma płatnosci"), box);
-    FormaPlatnosci = new QComboBox(TerminForma);
-    FormaPlatnosci->setMinimumWidth(180);
-    TerminPlatnosci = new TDateTimePicker(TerminForma);
-    IloscDni = new QLabel(TerminForma);
-    IloscDni->setFont(boldFont(font()));
-    IloscDni->setMinimumWidth(60);
-    auto* terms = new QHBoxLayout;
-    terms->setSpacing(4);
-    terms->addWidget(new QLabel(QStringLiteral("Ustaw"), TerminForma));
+    const TPaymentBox payment = BuildPaymentBox(box);
+    TerminForma = payment.box;
+    FormaPlatnosci = payment.forms;
+    TerminPlatnosci = payment.due;
+    IloscDni = payment.days;
     for (int i = 0; i < 6; ++i) {
-        Dni[i] = new QPushButton(QStringLiteral("%1 dni").arg(kTermDays[i]), TerminForma);
-        Dni[i]->setAutoDefault(false);
-        Dni[i]->setMinimumWidth(56);
-        terms->addWidget(Dni[i]);
+        Dni[i] = payment.dni[i];
         const int days = kTermDays[i];
         connect(Dni[i], &QPushButton::clicked, this,
                 [this, days] { change([this, days] { m_dane->SetTermDays(days); }); });
     }
-    terms->addStretch();
-    auto* pay = new QGridLayout(TerminForma);
-    pay->addWidget(new QLabel(QStringLiteral("Forma płatności"), TerminForma), 0, 0);
-    pay->addWidget(FormaPlatnosci, 0, 1);
-    pay->addWidget(new QLabel(QStringLiteral("Termin płatności"), TerminForma), 1, 0);
-    auto* due = new QHBoxLayout;
-    due->addWidget(TerminPlatnosci);
-    due->addSpacing(8);
-    due->addWidget(IloscDni);
-    due->addStretch();
-    pay->addLayout(due, 1, 1);
-    pay->addLayout(terms, 2, 0, 1, 2);
-    pay->setColumnStretch(1, 1);
 
     KwotaWplacona = new QLineEdit(box);
     KwotaWplacona->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     KwotaWplacona->setMaximumWidth(130);
     new TFieldKeyFilter(KwotaWplacona, TFieldKeyFilter::Mode::Signed);
     PozostaloDoZaplaty = new QLabel(box);
-    PozostaloDoZaplaty->setFont(boldFont(font()));
+    PozostaloDoZaplaty->setFont(BoldFont(font()));
     PozostaloDoZaplaty->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     PozostaloDoZaplaty->setMinimumWidth(130);
     Uwagi = new QLineEdit(box);
@@ -251,55 +211,20 @@ QWidget* TFormFvWystaw::buildPayment()
 QWidget* TFormFvWystaw::buildLines()
 {
     auto* box = new QWidget(this);
-    Pozycje = new QTableView(box);
-    Pozycje->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Pozycje->setSelectionMode(QAbstractItemView::SingleSelection);
-    Pozycje->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Pozycje->verticalHeader()->hide();
-    Pozycje->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
-    Pozycje->horizontalHeader()->setHighlightSections(false);
+    Pozycje = BuildLinesGrid(box, m_dane->Lines(),
+                             {{QStringLiteral("FVP_NAZWAUSLUGI"), QStringLiteral("Nazwa usługi")},
+                              {QStringLiteral("FVP_ILOSC"), QStringLiteral("Ilość")},
+                              {QStringLiteral("FVP_JEDNMIARY"), QStringLiteral("Jm")},
+                              {QStringLiteral("FVP_SYMBOL"), QStringLiteral("Symbol")},
+                              {QStringLiteral("FVP_CENANETTO"), QStringLiteral("Cena netto")},
+                              {QStringLiteral("FVP_STAWKAVAT_TXT"), QStringLiteral("VAT%")},
+                              {QStringLiteral("FVP_CENABRUTTO"), QStringLiteral("Cena brutto")},
+                              {QStringLiteral("FVP_KWOTAVAT"), QStringLiteral("Kw.VAT")},
+                              {QStringLiteral("FVP_RABAT"), QStringLiteral("Rabat")},
+                              {QStringLiteral("FVP_WARTOSCNETTO"), QStringLiteral("Wartość netto")},
+                              {QStringLiteral("FVP_WARTOSCBRUTTO"), QStringLiteral("Wartość brutto")}},
+                             &m_linesModel);
     Pozycje->installEventFilter(this);
-
-    m_linesModel = new TQueryModel(m_dane->Lines(), this);
-    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    const Qt::Alignment centre = Qt::AlignCenter;
-    m_linesModel->AddColumn(QStringLiteral("FVP_NAZWAUSLUGI"), QStringLiteral("Nazwa usługi"));
-    m_linesModel->AddColumn(QStringLiteral("FVP_ILOSC"), QStringLiteral("Ilość"), right);
-    m_linesModel->AddColumn(QStringLiteral("FVP_JEDNMIARY"), QStringLiteral("Jm"), centre);
-    m_linesModel->AddColumn(QStringLiteral("FVP_SYMBOL"), QStringLiteral("Symbol"));
-    m_linesModel->AddColumn(QStringLiteral("FVP_CENANETTO"), QStringLiteral("Cena netto"), right);
-    m_linesModel->AddColumn(QStringLiteral("FVP_STAWKAVAT_TXT"), QStringLiteral("VAT%"), centre);
-    m_linesModel->AddColumn(QStringLiteral("FVP_CENABRUTTO"), QStringLiteral("Cena brutto"), right);
-    m_linesModel->AddColumn(QStringLiteral("FVP_KWOTAVAT"), QStringLiteral("Kw.VAT"), right);
-    m_linesModel->AddColumn(QStringLiteral("FVP_RABAT"), QStringLiteral("Rabat"), right);
-    m_linesModel->AddColumn(QStringLiteral("FVP_WARTOSCNETTO"), QStringLiteral("Wartość netto"), right);
-    m_linesModel->AddColumn(QStringLiteral("FVP_WARTOSCBRUTTO"), QStringLiteral("Wartość brutto"), right);
-    m_linesModel->SetFormatter([](const TQuery& q, int row, int field, int role) -> QVariant {
-        if (role != Qt::DisplayRole || field < 0) return {};
-        const QString name = q.Fields(field)->FieldName;
-        if (name == QLatin1String("FVP_ILOSC")) {
-            Amount4 a;
-            Amount4::tryParse(q.CellText(row, field), a);
-            return AmountEditText(a, 3);
-        }
-        if (name == QLatin1String("FVP_RABAT")) {
-            Amount4 a;
-            Amount4::tryParse(q.CellText(row, field), a);
-            return AmountEditText(a, 2) + QLatin1Char('%');
-        }
-        if (name.startsWith(QLatin1String("FVP_CENA")) || name.startsWith(QLatin1String("FVP_WARTOSC")) ||
-            name == QLatin1String("FVP_KWOTAVAT")) {
-            Amount4 a;
-            Amount4::tryParse(q.CellText(row, field), a);
-            return moneyCell(a);
-        }
-        return {};
-    });
-    m_linesModel->BindToView(Pozycje);
-    QHeaderView* h = Pozycje->horizontalHeader();
-    h->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int c = 1; c < m_linesModel->columnCount(); ++c)
-        h->setSectionResizeMode(c, QHeaderView::ResizeToContents);
 
     DodajBtn = new QPushButton(QStringLiteral("Dodaj"), box);
     EdytujBtn = new QPushButton(QStringLiteral("Edytuj"), box);
@@ -329,59 +254,13 @@ QWidget* TFormFvWystaw::buildLines()
 QWidget* TFormFvWystaw::buildBottom()
 {
     auto* box = new QWidget(this);
-    // The sums grid has no header of its own: its caption is one text whose
-    // words stand over the right edges of the net, VAT and gross columns.
-    const QString caption = QStringLiteral(
-        "Wartość:                  netto                            VAT                         brutto");
-    auto* sumsTitle = new QLabel(caption, box);
-    Sumy = new QTableWidget(VatGroupCount + 1, 4, box);
-    Sumy->horizontalHeader()->hide();
-    Sumy->verticalHeader()->hide();
-    Sumy->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Sumy->setSelectionMode(QAbstractItemView::NoSelection);
-    Sumy->setFocusPolicy(Qt::NoFocus);
-    Sumy->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Sumy->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const QFontMetrics fm(sumsTitle->font());
-    auto wordEnd = [&](const QString& word) {
-        return fm.horizontalAdvance(caption.left(caption.indexOf(word) + word.size()));
-    };
-    const int cellPadding = 4;
-    const int labels = QFontMetrics(boldFont(font())).horizontalAdvance(QStringLiteral("RAZEM")) + 16;
-    const int ends[3] = {wordEnd(QStringLiteral("netto")), wordEnd(QStringLiteral("VAT")),
-                         wordEnd(QStringLiteral("brutto"))};
-    Sumy->setColumnWidth(0, labels);
-    Sumy->setColumnWidth(1, ends[0] + cellPadding - labels);
-    Sumy->setColumnWidth(2, ends[1] - ends[0]);
-    Sumy->setColumnWidth(3, ends[2] - ends[1]);
-    const int frame = Sumy->frameWidth();
-    sumsTitle->setContentsMargins(frame, 0, 0, 0);
-    const int rowHeight = fontMetrics().height() + 4;
-    Sumy->verticalHeader()->setDefaultSectionSize(rowHeight);
-    Sumy->setFixedSize(ends[2] + cellPadding + 2 * frame, rowHeight * (VatGroupCount + 1) + 2 * frame);
-    for (int r = 0; r <= VatGroupCount; ++r)
-        for (int c = 0; c < 4; ++c) {
-            auto* item = new QTableWidgetItem;
-            item->setTextAlignment(c == 0 ? (Qt::AlignLeft | Qt::AlignVCenter)
-                                          : (Qt::AlignRight | Qt::AlignVCenter));
-            if (r == VatGroupCount) item->setFont(boldFont(font()));
-            Sumy->setItem(r, c, item);
-        }
-    auto* sums = new QVBoxLayout;
-    sums->setSpacing(2);
-    sums->addWidget(sumsTitle);
-    sums->addWidget(Sumy);
+    QWidget* sums = BuildVatSumsBox(box, &Sumy);
 
     RabatSuma = new QLabel(box);
     Wystawil = new QLabel(box);
     for (QLabel* l : {RabatSuma, Wystawil})
-        l->setFont(boldFont(font()));
-    ZapiszBtn = new QPushButton(QStringLiteral("Zapisz"), box);
-    AnulujBtn = new QPushButton(QStringLiteral("Anuluj"), box);
-    for (QPushButton* b : {ZapiszBtn, AnulujBtn}) {
-        b->setAutoDefault(false);
-        b->setMinimumSize(120, 34);
-    }
+        l->setFont(BoldFont(font()));
+    QWidget* buttons = BuildSaveCancelRow(box, &ZapiszBtn, &AnulujBtn);
     connect(ZapiszBtn, &QPushButton::clicked, this, [this] { accept(); });
     connect(AnulujBtn, &QPushButton::clicked, this, [this] { reject(); });
 
@@ -391,18 +270,14 @@ QWidget* TFormFvWystaw::buildBottom()
     info->addWidget(new QLabel(QStringLiteral("Wystawił"), box), 1, 0);
     info->addWidget(Wystawil, 1, 1);
     info->setColumnStretch(1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ZapiszBtn);
-    buttons->addWidget(AnulujBtn);
     auto* right = new QVBoxLayout;
     right->addLayout(info);
     right->addStretch();
-    right->addLayout(buttons);
+    right->addWidget(buttons);
 
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addLayout(sums);
+    row->addWidget(sums, 0, Qt::AlignTop);
     row->addSpacing(24);
     row->addLayout(right, 1);
     return box;
@@ -413,10 +288,7 @@ QWidget* TFormFvWystaw::buildBottom()
 void TFormFvWystaw::fillPaymentForms()
 {
     FormaPlatnosci->clear();
-    std::unique_ptr<TQuery> q =
-        GlobalSession()->OpenQuery(QStringLiteral("select FP_NAZWA from FormyPlatnosci order by FP_NAZWA"));
-    for (q->First(); !q->Eof(); q->Next())
-        FormaPlatnosci->addItem(q->Fields(0)->AsString());
+    FormaPlatnosci->addItems(PaymentFormNames());
 }
 
 void TFormFvWystaw::showEvent(QShowEvent* e)
@@ -466,13 +338,8 @@ void TFormFvWystaw::showHeader()
     GtuTP->setChecked(d.Field(QStringLiteral("FV_GTU_TP"))->AsInteger() != 0);
     GtuMPP->setChecked(d.Field(QStringLiteral("FV_GTU_MPP"))->AsInteger() != 0);
     GtuFP->setChecked(d.Field(QStringLiteral("FV_GTU_FP"))->AsInteger() != 0);
-    for (int g = 0; g <= VatGroupCount; ++g) {
-        const QString sfx = g < VatGroupCount ? VatGroupSuffix(g) : QString();
-        Sumy->item(g, 0)->setText(d.Field(QStringLiteral("FV_OPISVAT") + sfx)->AsString());
-        Sumy->item(g, 1)->setText(moneyCell(d.Field(QStringLiteral("FV_SUMANETTO") + sfx)->AsCurrency()));
-        Sumy->item(g, 2)->setText(moneyCell(d.Field(QStringLiteral("FV_SUMAVAT") + sfx)->AsCurrency()));
-        Sumy->item(g, 3)->setText(moneyCell(d.Field(QStringLiteral("FV_SUMABRUTTO") + sfx)->AsCurrency()));
-    }
+    ShowVatSums(
+        Sumy, [&d](const QString& name) { return d.Field(name); }, QStringLiteral("FV_"));
     RabatSuma->setText(MoneyText(money("FV_RABATSUMA")));
     Wystawil->setText(text("FV_WYSTAWIL"));
     m_loading = false;

@@ -31,6 +31,44 @@ QString CurrentOperatorName()
         {QStringLiteral(" "), OperatorId});
 }
 
+QList<QPair<QString, QString>> BuyerCopyColumns(bool withTaxAndCorrespondence)
+{
+    static const char* const always[][2] = {
+        {"ADR_ULICA", "vU_ADR_UlicaPelny"}, {"ADR_MIEJSCOWOSC", "U_ADR_POCZTA"}, {"ADR_KOD", "U_ADR_KOD"},
+        {"ADR_NRDOMU", "U_ADR_NRDOMU"},     {"ADR_NRLOKALU", "U_ADR_NRLOKALU"},  {"IMIE", "U_IMIE"},
+        {"NAZWISKO", "U_NAZWISKO"},
+    };
+    static const char* const full[][2] = {
+        {"NIP", "U_NIP"},
+        {"NIP2", "U_NIP2"},
+        {"KOR_ULICA", "vU_KOR_UlicaPelny"},
+        {"KOR_MIEJSCOWOSC", "U_KOR_POCZTA"},
+        {"KOR_KOD", "U_KOR_KOD"},
+        {"KOR_NRDOMU", "U_KOR_NRDOMU"},
+        {"KOR_NRLOKALU", "U_KOR_NRLOKALU"},
+        {"KOR_NAZWA", "U_KOR_NAZWA"},
+        {"CZYADRESDOKORESP", "U_CZYADRESDOKORESP"},
+        {"KOR_POCZTA", "U_KOR_POCZTA"},
+        {"KOR_JST", "U_KOR_JST"},
+        {"KOR_ROLA", "U_KOR_ROLA"},
+        {"KOR_IDWEW", "U_KOR_IDWEW"},
+    };
+    QList<QPair<QString, QString>> out;
+    for (const auto& c : always)
+        out.append({QString::fromLatin1(c[0]), QString::fromLatin1(c[1])});
+    if (withTaxAndCorrespondence)
+        for (const auto& c : full)
+            out.append({QString::fromLatin1(c[0]), QString::fromLatin1(c[1])});
+    return out;
+}
+
+void CopyBuyerColumns(const TQuery& user, TQuery& header, const QString& prefix,
+                      bool withTaxAndCorrespondence)
+{
+    for (const auto& [to, from] : BuyerCopyColumns(withTaxAndCorrespondence))
+        header.FieldByName(prefix + to)->SetAsString(user.FieldByName(from)->AsString());
+}
+
 TFvWystawDane::TFvWystawDane()
     : m_header(std::make_unique<TQuery>()), m_lines(std::make_unique<TQuery>()),
       m_user(std::make_unique<TQuery>())
@@ -168,30 +206,7 @@ void TFvWystawDane::Show()
     // Every opening: the buyer's current data.
     rebuildNumberText();
     F(h, "FV_MIEJSCOWOSC")->SetAsString(ReadIniString(0, QStringLiteral("MiejscowoscFV"), QString()));
-    const std::pair<const char*, const char*> buyer[] = {
-        {"FV_ADR_ULICA", "vU_ADR_UlicaPelny"},
-        {"FV_ADR_MIEJSCOWOSC", "U_ADR_POCZTA"},
-        {"FV_ADR_KOD", "U_ADR_KOD"},
-        {"FV_ADR_NRDOMU", "U_ADR_NRDOMU"},
-        {"FV_ADR_NRLOKALU", "U_ADR_NRLOKALU"},
-        {"FV_NIP", "U_NIP"},
-        {"FV_NIP2", "U_NIP2"},
-        {"FV_IMIE", "U_IMIE"},
-        {"FV_NAZWISKO", "U_NAZWISKO"},
-        {"FV_KOR_ULICA", "vU_KOR_UlicaPelny"},
-        {"FV_KOR_MIEJSCOWOSC", "U_KOR_POCZTA"},
-        {"FV_KOR_KOD", "U_KOR_KOD"},
-        {"FV_KOR_NRDOMU", "U_KOR_NRDOMU"},
-        {"FV_KOR_NRLOKALU", "U_KOR_NRLOKALU"},
-        {"FV_KOR_NAZWA", "U_KOR_NAZWA"},
-        {"FV_CZYADRESDOKORESP", "U_CZYADRESDOKORESP"},
-        {"FV_KOR_POCZTA", "U_KOR_POCZTA"},
-        {"FV_KOR_JST", "U_KOR_JST"},
-        {"FV_KOR_ROLA", "U_KOR_ROLA"},
-        {"FV_KOR_IDWEW", "U_KOR_IDWEW"},
-    };
-    for (const auto& [to, from] : buyer)
-        F(h, to)->SetAsString(F(u, from)->AsString());
+    CopyBuyerColumns(u, h, QStringLiteral("FV_"), true);
     h.Post();
     openLines();
 }

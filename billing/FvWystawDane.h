@@ -7,6 +7,8 @@
 #include "core/Amount4.h"
 
 #include <QDate>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -135,3 +137,12 @@ private:
 
 // The signed-in operator's first and last name.
 QString CurrentOperatorName();
+
+// What a document copies of its buyer from vUserdb: pairs of the document's
+// column without its prefix ("ADR_ULICA") and the subscriber's column. The
+// name and main address always; tax numbers and the correspondence block
+// only where the document carries them (not on a payment demand).
+QList<QPair<QString, QString>> BuyerCopyColumns(bool withTaxAndCorrespondence);
+// Copies them from the subscriber's current row into the header row in edit state.
+void CopyBuyerColumns(const TQuery& user, TQuery& header, const QString& prefix,
+                      bool withTaxAndCorrespondence);

@@ -162,6 +162,8 @@ private:
     void applySortLook();
     void openUserCard();
     void issueInvoice(bool fromMenu);
+    // A new payment demand of the current subscriber.
+    void issueDemand();
     void timerPoStarcie();
     void timerRefresh2();
 

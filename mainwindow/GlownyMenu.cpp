@@ -104,7 +104,7 @@ void TFormGlowny::buildMenus()
     users->addSeparator();
     addCommand(users, QStringLiteral("Dodaj wpłatę (KP)"));
     addCommand(users, QStringLiteral("Wystaw fakturę"), [this] { issueInvoice(true); });
-    addCommand(users, QStringLiteral("Wystaw polecenie zapłaty"));
+    addCommand(users, QStringLiteral("Wystaw polecenie zapłaty"), [this] { issueDemand(); });
     addCommand(users, QStringLiteral("Otwórz zlecenie serwisowe"));
     addCommand(users, QStringLiteral("Pokaż stan terminarza"));
     users->addSeparator();

@@ -3,6 +3,7 @@
 #include "mainwindow/Glowny.h"
 
 #include "billing/FvWystaw.h"
+#include "billing/PzWystaw.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/DedicatedSession.h"
@@ -419,6 +420,15 @@ void TFormGlowny::issueInvoice(bool fromMenu)
         TQuery* oplaty = Data ? Data->QOplaty.get() : nullptr;
         if (oplaty && oplaty->Active()) RefreshQuery(oplaty, QStringLiteral("O_INDEX"));
     }
+    RefreshUsers();
+}
+
+void TFormGlowny::issueDemand()
+{
+    if (RightDenied(3)) return;
+    const int id = CurrentUserIndex();
+    if (id == 0) return;
+    IssueNewPz(id);
     RefreshUsers();
 }
 

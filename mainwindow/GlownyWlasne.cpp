@@ -77,8 +77,7 @@ void TFormGlowny::SpeedButtonEx20Click()
 
 void TFormGlowny::SpeedButtonEx23Click()
 {
-    if (RightDenied(3)) return;
-    notAvailable(QStringLiteral("Wystaw PZ"));
+    issueDemand();
 }
 
 void TFormGlowny::Uaktualnij()

@@ -3,6 +3,7 @@
 #include "mainwindow/Glowny.h"
 
 #include "billing/FvWystaw.h"
+#include "billing/PzWystaw.h"
 #include "billing/SaldoBazy.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
@@ -41,6 +42,7 @@
 #include <QTreeWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -308,29 +310,53 @@ TEST_F(GlownyTest, CommandsOfLaterWorkSaySo)
               nullptr);
 }
 
-// "Wystaw fakturę" opens the invoice editor on a new invoice of the current
-// subscriber; cancelling it leaves no invoice behind.
-TEST_F(GlownyTest, IssueInvoiceButtonOpensTheEditorForTheCurrentSubscriber)
+// "Wystaw fakturę" and "Wystaw PZ" (button and menu) open their editors on a
+// new document of the current subscriber; cancelling leaves nothing behind.
+TEST_F(GlownyTest, IssueButtonsOpenTheEditorForTheCurrentSubscriber)
 {
     TFormGlowny& f = form();
     f.DBGrid1->setFocus();
     QTest::keyClick(f.DBGrid1, Qt::Key_Down);
     const int id = currentId();
     ASSERT_NE(f.SpeedButtonEx21, nullptr);
-    QString caption;
-    int owner = 0;
-    TFormFvWystaw* ed = FormFvWystaw();
-    QTimer::singleShot(0, ed, [&] {
-        caption = ed->windowTitle();
-        owner = S()->GetQueryValueAsInteger(
-            QStringLiteral("select FV_INDEXUSER from Fv order by FV_INDEX desc limit 1"));
-        QTest::mouseClick(ed->AnulujBtn, Qt::LeftButton);
-    });
-    QTest::mouseClick(f.SpeedButtonEx21, Qt::LeftButton);
-    EXPECT_EQ(caption, QStringLiteral("Wystawianie nowej faktury"));
-    EXPECT_EQ(owner, id);
-    EXPECT_EQ(S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from Fv")), 0);
-    EXPECT_EQ(currentId(), id);
+    ASSERT_NE(f.SpeedButtonEx23, nullptr);
+    QAction* menuPz = f.MenuAction(QStringLiteral("&Baza użytkowników/Wystaw polecenie zapłaty"));
+    ASSERT_NE(menuPz, nullptr);
+    OperatorRightsLevel = 3;
+    struct Case
+    {
+        const char* rule;
+        std::function<void()> press;
+        QDialog* editor;
+        const char* caption;
+        const char* table;
+        const char* owner;
+    } cases[] = {
+        {"invoice button", [&] { QTest::mouseClick(f.SpeedButtonEx21, Qt::LeftButton); }, FormFvWystaw(),
+         "Wystawianie nowej faktury", "Fv", "FV_INDEXUSER"},
+        {"demand button", [&] { QTest::mouseClick(f.SpeedButtonEx23, Qt::LeftButton); }, FormPzWystaw(),
+         "Wystawianie nowego polecenia zapłaty", "Pz", "PZ_INDEXUSER"},
+        {"demand menu item", [&] { menuPz->trigger(); }, FormPzWystaw(),
+         "Wystawianie nowego polecenia zapłaty", "Pz", "PZ_INDEXUSER"},
+    };
+    for (const Case& c : cases) {
+        QString caption;
+        int owner = 0;
+        QTimer::singleShot(0, c.editor, [&] {
+            caption = c.editor->windowTitle();
+            owner = S()->GetQueryValueAsInteger(QStringLiteral("select %1 from %2 order by 1 desc limit 1")
+                                                    .arg(QLatin1String(c.owner), QLatin1String(c.table)));
+            c.editor->reject();
+        });
+        c.press();
+        EXPECT_EQ(caption, QString::fromUtf8(c.caption)) << c.rule;
+        EXPECT_EQ(owner, id) << c.rule;
+        EXPECT_EQ(S()->GetQueryValueAsInteger(
+                      QStringLiteral("select count(*) from %1").arg(QLatin1String(c.table))),
+                  0)
+            << c.rule;
+        EXPECT_EQ(currentId(), id) << c.rule;
+    }
 }
 
 TEST_F(GlownyTest, CloseCleansThePrivateFolderAndKeepsTheState)
@@ -466,7 +492,6 @@ TEST_F(GlownyTest, OwnCommandsCheckRightsBeforeAnythingElse)
         QString shown;
     } cases[] = {
         {"PZ refused below level 3", f.SpeedButtonEx23, 4, RightDeniedMessage(3)},
-        {"PZ allowed at level 3", f.SpeedButtonEx23, 3, notYet.arg(QStringLiteral("Wystaw PZ"))},
         {"invoicing refused below level 1", f.SpeedButtonEx20, 2, RightDeniedMessage(1)},
         {"invoicing allowed at level 1", f.SpeedButtonEx20, 1,
          notYet.arg(QStringLiteral("Generowanie faktur"))},

@@ -1,0 +1,208 @@
+#include "billing/DokumentRamka.h"
+
+#include "billing/Pozycje.h"
+#include "core/DateTimePicker.h"
+#include "core/DedicatedSession.h"
+#include "core/Query.h"
+#include "core/QueryModel.h"
+#include "core/VatRates.h"
+
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace DokumentRamka {
+
+QFont BoldFont(QFont f, double scale)
+{
+    f.setBold(true);
+    if (scale != 1.0) f.setPointSizeF(f.pointSizeF() * scale);
+    return f;
+}
+
+QString MoneyCell(Amount4 a)
+{
+    QString t = MoneyText(a);
+    t.chop(3);
+    return t;
+}
+
+TPaymentBox BuildPaymentBox(QWidget* parent)
+{
+    TPaymentBox p;
+    p.box = new QGroupBox(QStringLiteral("Termin i forma płatnosci"), parent);
+    p.forms = new QComboBox(p.box);
+    p.forms->setMinimumWidth(180);
+    p.due = new TDateTimePicker(p.box);
+    p.days = new QLabel(p.box);
+    p.days->setFont(BoldFont(p.days->font()));
+    p.days->setMinimumWidth(60);
+    auto* terms = new QHBoxLayout;
+    terms->setSpacing(4);
+    terms->addWidget(new QLabel(QStringLiteral("Ustaw"), p.box));
+    for (int i = 0; i < 6; ++i) {
+        p.dni[i] = new QPushButton(QStringLiteral("%1 dni").arg(kTermDays[i]), p.box);
+        p.dni[i]->setAutoDefault(false);
+        p.dni[i]->setMinimumWidth(56);
+        terms->addWidget(p.dni[i]);
+    }
+    terms->addStretch();
+    auto* pay = new QGridLayout(p.box);
+    pay->addWidget(new QLabel(QStringLiteral("Forma płatności"), p.box), 0, 0);
+    pay->addWidget(p.forms, 0, 1);
+    pay->addWidget(new QLabel(QStringLiteral("Termin płatności"), p.box), 1, 0);
+    auto* due = new QHBoxLayout;
+    due->addWidget(p.due);
+    due->addSpacing(8);
+    due->addWidget(p.days);
+    due->addStretch();
+    pay->addLayout(due, 1, 1);
+    pay->addLayout(terms, 2, 0, 1, 2);
+    pay->setColumnStretch(1, 1);
+    return p;
+}
+
+QStringList PaymentFormNames()
+{
+    QStringList names;
+    auto q =
+        GlobalSession()->OpenQuery(QStringLiteral("select FP_NAZWA from FormyPlatnosci order by FP_NAZWA"));
+    for (q->First(); !q->Eof(); q->Next())
+        names << q->Fields(0)->AsString();
+    return names;
+}
+
+QTableView* BuildLinesGrid(QWidget* parent, TQuery* lines, const QList<QPair<QString, QString>>& columns,
+                           TQueryModel** model)
+{
+    auto* grid = new QTableView(parent);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 8);
+    grid->horizontalHeader()->setHighlightSections(false);
+    auto* m = new TQueryModel(lines, grid);
+    auto kindOf = [](const QString& name) {
+        const QString bare = QString(name).remove(QStringLiteral("_PO"));
+        if (bare.endsWith(QLatin1String("_ILOSC"))) return 1;
+        if (bare.endsWith(QLatin1String("_RABAT"))) return 2;
+        if (bare.contains(QLatin1String("_CENA")) || bare.contains(QLatin1String("_WARTOSC")) ||
+            bare.endsWith(QLatin1String("_KWOTAVAT")) || bare.endsWith(QLatin1String("_RABATKWOTA")))
+            return 3;
+        if (bare.endsWith(QLatin1String("_JEDNMIARY")) || bare.endsWith(QLatin1String("_STAWKAVAT_TXT")))
+            return 4;
+        return 0;
+    };
+    for (const auto& [field, caption] : columns) {
+        const int kind = kindOf(field);
+        const Qt::Alignment a = kind == 4 ? Qt::Alignment(Qt::AlignCenter)
+                                : kind    ? Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter)
+                                          : Qt::Alignment();
+        m->AddColumn(field, caption, a);
+    }
+    m->SetFormatter([kindOf](const TQuery& q, int row, int field, int role) -> QVariant {
+        if (role != Qt::DisplayRole || field < 0) return {};
+        const int kind = kindOf(q.Fields(field)->FieldName);
+        if (kind == 0 || kind == 4) return {};
+        Amount4 a;
+        Amount4::tryParse(q.CellText(row, field), a);
+        if (kind == 1) return AmountEditText(a, 3);
+        if (kind == 2) return AmountEditText(a, 2) + QLatin1Char('%');
+        return MoneyCell(a);
+    });
+    m->BindToView(grid);
+    QHeaderView* h = grid->horizontalHeader();
+    h->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < m->columnCount(); ++c)
+        h->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    if (model) *model = m;
+    return grid;
+}
+
+QWidget* BuildVatSumsBox(QWidget* parent, QTableWidget** grid)
+{
+    auto* box = new QWidget(parent);
+    const QString caption = QStringLiteral(
+        "Wartość:                  netto                            VAT                         brutto");
+    auto* sumsTitle = new QLabel(caption, box);
+    auto* sumy = new QTableWidget(VatGroupCount + 1, 4, box);
+    sumy->horizontalHeader()->hide();
+    sumy->verticalHeader()->hide();
+    sumy->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sumy->setSelectionMode(QAbstractItemView::NoSelection);
+    sumy->setFocusPolicy(Qt::NoFocus);
+    sumy->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sumy->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const QFontMetrics fm(sumsTitle->font());
+    auto wordEnd = [&](const QString& word) {
+        return fm.horizontalAdvance(caption.left(caption.indexOf(word) + word.size()));
+    };
+    const int cellPadding = 4;
+    const int labels = QFontMetrics(BoldFont(box->font())).horizontalAdvance(QStringLiteral("RAZEM")) + 16;
+    const int ends[3] = {wordEnd(QStringLiteral("netto")), wordEnd(QStringLiteral("VAT")),
+                         wordEnd(QStringLiteral("brutto"))};
+    sumy->setColumnWidth(0, labels);
+    sumy->setColumnWidth(1, ends[0] + cellPadding - labels);
+    sumy->setColumnWidth(2, ends[1] - ends[0]);
+    sumy->setColumnWidth(3, ends[2] - ends[1]);
+    const int frame = sumy->frameWidth();
+    sumsTitle->setContentsMargins(frame, 0, 0, 0);
+    const int rowHeight = box->fontMetrics().height() + 4;
+    sumy->verticalHeader()->setDefaultSectionSize(rowHeight);
+    sumy->setFixedSize(ends[2] + cellPadding + 2 * frame, rowHeight * (VatGroupCount + 1) + 2 * frame);
+    for (int r = 0; r <= VatGroupCount; ++r)
+        for (int c = 0; c < 4; ++c) {
+            auto* item = new QTableWidgetItem;
+            item->setTextAlignment(c == 0 ? (Qt::AlignLeft | Qt::AlignVCenter)
+                                          : (Qt::AlignRight | Qt::AlignVCenter));
+            if (r == VatGroupCount) item->setFont(BoldFont(box->font()));
+            sumy->setItem(r, c, item);
+        }
+    auto* sums = new QVBoxLayout(box);
+    sums->setContentsMargins(0, 0, 0, 0);
+    sums->setSpacing(2);
+    sums->addWidget(sumsTitle);
+    sums->addWidget(sumy);
+    *grid = sumy;
+    return box;
+}
+
+void ShowVatSums(QTableWidget* grid, const std::function<TField*(const QString&)>& field,
+                 const QString& prefix)
+{
+    for (int g = 0; g <= VatGroupCount; ++g) {
+        const QString sfx = g < VatGroupCount ? VatGroupSuffix(g) : QString();
+        grid->item(g, 0)->setText(field(prefix + QStringLiteral("OPISVAT") + sfx)->AsString());
+        grid->item(g, 1)->setText(MoneyCell(field(prefix + QStringLiteral("SUMANETTO") + sfx)->AsCurrency()));
+        grid->item(g, 2)->setText(MoneyCell(field(prefix + QStringLiteral("SUMAVAT") + sfx)->AsCurrency()));
+        grid->item(g, 3)->setText(
+            MoneyCell(field(prefix + QStringLiteral("SUMABRUTTO") + sfx)->AsCurrency()));
+    }
+}
+
+QWidget* BuildSaveCancelRow(QWidget* parent, QPushButton** save, QPushButton** cancel)
+{
+    auto* box = new QWidget(parent);
+    *save = new QPushButton(QStringLiteral("Zapisz"), box);
+    *cancel = new QPushButton(QStringLiteral("Anuluj"), box);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch();
+    for (QPushButton* b : {*save, *cancel}) {
+        b->setAutoDefault(false);
+        b->setMinimumSize(120, 34);
+        row->addWidget(b);
+    }
+    return box;
+}
+
+} // namespace DokumentRamka

@@ -1,0 +1,63 @@
+#pragma once
+// The frame the document editors share (invoice, correction, payment demand):
+// the payment group box with its term buttons, the lines grid, the VAT sums
+// grid and the Zapisz/Anuluj row. Each editor connects the widgets to its
+// own rules.
+#include "core/Amount4.h"
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+class QTableWidget;
+class QWidget;
+class TDateTimePicker;
+class TField;
+class TQuery;
+class TQueryModel;
+
+namespace DokumentRamka {
+
+inline constexpr int kTermDays[6] = {0, 7, 10, 14, 21, 30};
+
+QFont BoldFont(QFont f, double scale = 1.0);
+// Money in a grid cell: the columns say what they hold, so no " zł".
+QString MoneyCell(Amount4 a);
+
+// "Termin i forma płatnosci": payment form list, due date with the term
+// label, and the "0 dni" ... "30 dni" buttons.
+struct TPaymentBox
+{
+    QGroupBox* box = nullptr;
+    QComboBox* forms = nullptr;
+    TDateTimePicker* due = nullptr;
+    QLabel* days = nullptr;
+    QPushButton* dni[6] = {};
+};
+TPaymentBox BuildPaymentBox(QWidget* parent);
+// FP_NAZWA of every payment form, sorted.
+QStringList PaymentFormNames();
+
+// A lines grid over `lines`; columns are (field, caption) pairs; quantity,
+// discount and money columns are recognised by their names' endings.
+QTableView* BuildLinesGrid(QWidget* parent, TQuery* lines, const QList<QPair<QString, QString>>& columns,
+                           TQueryModel** model);
+
+// The VAT sums grid under its one-line caption (the words stand over the
+// right edges of the net, VAT and gross columns).
+QWidget* BuildVatSumsBox(QWidget* parent, QTableWidget** grid);
+// Labels and sums of the six groups and the total: columns prefix + "OPISVAT",
+// "SUMANETTO", "SUMAVAT", "SUMABRUTTO" (+ "_A" ...).
+void ShowVatSums(QTableWidget* grid, const std::function<TField*(const QString&)>& field,
+                 const QString& prefix);
+
+// "Zapisz" and "Anuluj", right-aligned.
+QWidget* BuildSaveCancelRow(QWidget* parent, QPushButton** save, QPushButton** cancel);
+
+} // namespace DokumentRamka
