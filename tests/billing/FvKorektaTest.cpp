@@ -169,7 +169,16 @@ TEST_F(FvKorektaTest, ZeroCorrectionTakesTheWholeInvoiceBack)
     int u = 0;
     const int fv = addInvoice123(&u);
     QString numberShown, reasonShown, before;
+    const QString dir = TestOutputDir(QStringLiteral("billing"));
+    QDir().mkpath(dir);
     const int k = correct(fv, true, [&] {
+        EXPECT_TRUE(ed->grab().save(QDir(dir).filePath(QStringLiteral("fv_korekta_wystaw.png"))));
+        TFormFvkKorygujPozycje* dlg = ed->LineDialog();
+        QTimer::singleShot(0, dlg, [dlg, dir] {
+            EXPECT_TRUE(dlg->grab().save(QDir(dir).filePath(QStringLiteral("fvk_koryguj_pozycje.png"))));
+            QTest::mouseClick(dlg->AnulujBtn, Qt::LeftButton);
+        });
+        QTest::mouseClick(ed->KorygujBtn, Qt::LeftButton);
         numberShown = ed->NumerTxt->text();
         reasonShown = ed->PowodKorekty->currentText();
         before = ed->NumerKorygowanej->text();

@@ -116,6 +116,9 @@ TEST_F(PzWystawTest, DiscountedLineGivesGrossValueDiscountAndSum)
         addLine(QStringLiteral("Internet"), QStringLiteral("2"), QStringLiteral("12,50"),
                 QStringLiteral("10"));
         sum = ed->SumaBrutto->text();
+        const QString dir = TestOutputDir(QStringLiteral("billing"));
+        QDir().mkpath(dir);
+        EXPECT_TRUE(ed->grab().save(QDir(dir).filePath(QStringLiteral("pz_wystaw.png"))));
         left = ed->PozostaloDoZaplaty->text();
         QTest::mouseClick(ed->ZapiszBtn, Qt::LeftButton);
     });

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +58,9 @@ protected:
             seen.minDate = dlg->DataRozliczenia->DateEdit()->minimumDate();
             seen.maxDate = dlg->DataRozliczenia->DateEdit()->maximumDate();
             seen.date = dlg->DataRozliczenia->Date();
+            const QString dir = TestOutputDir(QStringLiteral("billing"));
+            QDir().mkpath(dir);
+            dlg->grab().save(QDir(dir).filePath(QStringLiteral("rozlicz_dokument_kwota.png")));
             if (!typed.isNull()) {
                 dlg->Kwota->selectAll();
                 QTest::keyClick(dlg->Kwota, Qt::Key_Backspace);
