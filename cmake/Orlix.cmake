@@ -12,7 +12,7 @@
 set(ORLIX_LOW_QT Qt6::Core Qt6::Gui Qt6::Network)
 set(ORLIX_UI_QT Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport Qt6::Charts Qt6::Network)
 set(ORLIX_PLATFORM_LIBS
-  PkgConfig::ODBCINST PkgConfig::CURL PkgConfig::LIBZIP PkgConfig::QRENCODE PkgConfig::LIBXML2
+  PkgConfig::ODBCINST PkgConfig::CURL PkgConfig::CARES PkgConfig::LIBZIP PkgConfig::QRENCODE PkgConfig::LIBXML2
   PkgConfig::XMLSEC PkgConfig::XLSXWRITER PkgConfig::OPENSSL)
 # Libraries every subsystem may use.
 set(ORLIX_COMMON_LIBS ${ORLIX_UI_QT} PkgConfig::MARIADB ${ORLIX_PLATFORM_LIBS})

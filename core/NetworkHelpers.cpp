@@ -25,10 +25,19 @@ QString hexDigits(const QString& text)
 // A whole number of digits only, within 0..max.
 bool wholeNumber(const QString& s, int max)
 {
-    if (s.isEmpty() || s.size() > 5) return false;
+    if (s.isEmpty() || s.size() > 9) return false;
     for (QChar c : s)
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
     return s.toInt() <= max;
+}
+
+// The standard integer conversion: digits that fit a signed 32-bit number.
+qint32 toInt32(const QString& digits)
+{
+    bool ok = false;
+    const qint32 v = digits.toInt(&ok);
+    if (!ok) throw ConvertError(digits);
+    return v;
 }
 
 } // namespace
@@ -56,15 +65,21 @@ QString BandwidthTextToNumber(const QString& text)
     }
     for (int i = 0; i < kept.size(); ++i) {
         if (kept[i] != QLatin1Char('k') && kept[i] != QLatin1Char('M')) continue;
-        const QString number = kept.left(i);
-        bool ok = false;
-        const qint64 v = number.toLongLong(&ok);
-        if (!ok)
-            throw EDatabaseError(QStringLiteral("'%1' is not a valid integer value").arg(number),
-                                 QStringLiteral("EConvertError"));
-        return QString::number(v * (kept[i] == QLatin1Char('k') ? 1024 : 1048576));
+        const qint32 v = toInt32(kept.left(i));
+        // 32-bit product as the number column holds it: 2048M wraps to a negative value.
+        const qint64 product = qint64(v) * (kept[i] == QLatin1Char('k') ? 1024 : 1048576);
+        return QString::number(qint32(quint32(quint64(product))));
     }
     return kept;
+}
+
+QString BandwidthNumberToText(const QString& text)
+{
+    if (text.isEmpty()) return QString();
+    const qint32 n = toInt32(DigitsOnly(text));
+    if (n / 1048576 > 0) return QString::number(n / 1048576) + QLatin1Char('M');
+    if (n / 1024 > 0) return QString::number(n / 1024) + QLatin1Char('k');
+    return QString::number(n);
 }
 
 QString FormatMacAddress(const QString& text, const QString& separator, int letters)
@@ -81,14 +96,18 @@ QString FormatMacAddress(const QString& text, const QString& separator, int lett
 
 bool IsValidIpAddress(const QString& text)
 {
-    if (text == QLatin1String("0.0.0.0") || text.size() < 7) return false;
-    QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4) return false;
-    const qsizetype colon = parts[3].indexOf(QLatin1Char(':'));
-    if (colon >= 0) {
-        if (!wholeNumber(parts[3].mid(colon + 1), 65535)) return false;
-        parts[3] = parts[3].left(colon);
+    if (text == QLatin1String("0.0.0.0") || text.size() < 7 || !text.contains(QLatin1Char('.'))) return false;
+    // Three parts end at a dot; the fourth at the first colon after them (the port is not examined).
+    QStringList parts;
+    qsizetype from = 0;
+    for (int i = 0; i < 3; ++i) {
+        const qsizetype dot = text.indexOf(QLatin1Char('.'), from);
+        if (dot < 0) return false;
+        parts << text.mid(from, dot - from);
+        from = dot + 1;
     }
+    const qsizetype colon = text.indexOf(QLatin1Char(':'), from);
+    parts << (colon < 0 ? text.mid(from) : text.mid(from, colon - from));
     for (const QString& p : parts)
         if (!wholeNumber(p, 255)) return false;
     return true;

@@ -8,12 +8,12 @@ PACKAGES=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   mariadb-server mariadb-client libmariadb-dev
   unixodbc-dev odbcinst odbc-mariadb
-  libcurl4-openssl-dev libzip-dev libqrencode-dev
+  libcurl4-openssl-dev libc-ares-dev libzip-dev libqrencode-dev
   libxml2-dev libxmlsec1-dev libxml2-utils libxlsxwriter-dev
   libssl-dev liboping-dev clang-format
   googletest libgtest-dev libgmock-dev
   xvfb xauth fonts-dejavu-core poppler-utils zbar-tools
-  python3-pyftpdlib python3-aiosmtpd python3-cryptography python3-xmlsec python3-lxml
+  python3-pyftpdlib python3-aiosmtpd dnsmasq-base python3-cryptography python3-xmlsec python3-lxml
 )
 
 missing=()
