@@ -13,6 +13,7 @@
 #include "core/Session.h"
 #include "ksef/KsefOperacje.h"
 #include "mainwindow/Definicje.h"
+#include "network/MikrotikKonfig.h"
 #include "registers/EwidencjaSprzedazy.h"
 
 #include <QAction>
@@ -225,9 +226,11 @@ void TFormGlowny::buildMenus()
         addCommand(opcje, QString::fromUtf8(c));
     addCommand(opcje, QStringLiteral("Uaktualnij listę domen hazardowych"), [this] { Uaktualnij(); });
     opcje->addSeparator();
-    for (const char* c : {"INTRUX - wyślij konfigurację", "MikroTik - wyślij konfigurację",
-                          "MikroTik - wyślij pełną konfigurację", "Skrypty - wyślij konfigurację"})
-        addCommand(opcje, QString::fromUtf8(c));
+    addCommand(opcje, QStringLiteral("INTRUX - wyślij konfigurację"));
+    addCommand(opcje, QStringLiteral("MikroTik - wyślij konfigurację"), [] { MikrotikSendCommand(false); });
+    addCommand(opcje, QStringLiteral("MikroTik - wyślij pełną konfigurację"),
+               [] { MikrotikSendCommand(true); });
+    addCommand(opcje, QStringLiteral("Skrypty - wyślij konfigurację"));
 
     QMenu* help = MainMenu1->addMenu(QStringLiteral("Po&moc"));
     for (const char* c :

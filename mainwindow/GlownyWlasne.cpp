@@ -6,6 +6,7 @@
 #include "core/LogTemp.h"
 #include "core/Operatorzy.h"
 #include "core/Session.h"
+#include "network/HazardDomeny.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -87,5 +88,6 @@ void TFormGlowny::Uaktualnij()
                            "Hazardowej?"),
             mtConfirmation, mbYes | mbNo) != mrYes)
         return;
-    notAvailable(QStringLiteral("Uaktualnij listę domen hazardowych"));
+    UpdateHazardDomains();
+    TMD::MessageDlg(QStringLiteral("Zakończono aktualizację listy domen"), mtInformation, mbOK);
 }

@@ -7,7 +7,10 @@
 #include "core/ProgramHooks.h"
 #include "core/Session.h"
 #include "mainwindow/Glowny.h"
+#include "network/MikrotikWysylka.h"
 #include "platform/PlatformContext.h"
+
+#include <QLabel>
 
 void InstallProgramHooks()
 {
@@ -17,6 +20,12 @@ void InstallProgramHooks()
     hooks.startBalanceRecount = [] { TSaldoBazy::Create(0); };
     hooks.mainWindow = []() -> QWidget* { return FormGlowny; };
     hooks.showStepInStatus = ShowStepInMainWindow;
+    // MikroTik sends report in the status bar's fourth panel.
+    MikrotikSendHooks().statusText = [](const QString& text) {
+        if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;
+        FormGlowny->StatusPanels[3]->setText(text);
+        FormGlowny->StatusPanels[3]->repaint();
+    };
 
     TPlatformContext& platform = PlatformContext();
     platform.privateFolder = [] { return PrivateFolder; };

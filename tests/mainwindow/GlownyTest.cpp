@@ -35,6 +35,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -529,11 +530,18 @@ TEST_F(GlownyTest, GamblingDomainsAskFirst)
     EXPECT_EQ(TMD::Recorded()[0].text, question);
     EXPECT_EQ(TMD::Recorded()[0].kind, mtConfirmation);
 
+    // The register asked on a loopback port nobody listens on: nothing leaves the machine.
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost, 0);
+    WriteIniString(0, QStringLiteral("RejestrHazardowyAdres"),
+                   QStringLiteral("http://127.0.0.1:%1").arg(closed.serverPort()));
+    closed.close();
     TMD::ClearRecorded();
     TMD::SetTestHook([](const TMD::Shown&) { return mrYes; });
     a->trigger();
     ASSERT_EQ(TMD::Recorded().size(), 2);
     EXPECT_EQ(TMD::Recorded()[0].text, question);
+    EXPECT_EQ(TMD::Recorded()[1].text, QStringLiteral("Zakończono aktualizację listy domen"));
 }
 
 TEST_F(GlownyTest, VersionPanelDoubleClickOpensTheTimingLog)
