@@ -78,6 +78,8 @@ std::atomic<bool> pollRunning{false};
 
 } // namespace
 
+std::atomic<int> MikrotikPollTimeoutMs{1000};
+
 QString RouterLocalFile(const QString& stem, const QString& address, const QString& ext)
 {
     return PrivateFolder + stem + QLatin1Char('(') + address + QLatin1Char(')') + ext;
@@ -149,7 +151,7 @@ void MikrotikStatusThreadProc(const TRouterFtp& router, bool barActive)
             RouterLocalFile(QStringLiteral("config.auto"), router.Address, QStringLiteral(".log"));
         QFile::remove(local);
         TFtpClient ftp;
-        setUp(ftp, router, 1000);
+        setUp(ftp, router, MikrotikPollTimeoutMs);
         TMikrotikLogState state = TMikrotikLogState::NotOk;
         try {
             ftp.Connect();

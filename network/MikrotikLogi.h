@@ -3,6 +3,7 @@
 // the device check before a MikroTik build and a script sent to one device.
 #include <QColor>
 #include <QString>
+#include <atomic>
 #include <functional>
 
 // Where a router's FTP account is: address, port text, login, password.
@@ -53,6 +54,8 @@ TMikrotikIndicatorHooks& MikrotikIndicatorHooks();
 // thread with a client of its own and hands the look to the indicator by a
 // queued call. barActive is read on the user-interface thread beforehand.
 void MikrotikStatusThreadProc(const TRouterFtp& router, bool barActive);
+// The poll's read timeout: 1000 ms (tests on a busy machine allow more).
+extern std::atomic<int> MikrotikPollTimeoutMs;
 // What the router-state timer calls every 5 s: starts one poll of the current
 // router on a thread of its own; false (nothing started) while the last poll runs.
 bool StartMikrotikStatusPoll();

@@ -87,6 +87,7 @@ protected:
     {
         WaitMikrotikStatusPoll();
         MikrotikIndicatorHooks() = {};
+        MikrotikPollTimeoutMs = 1000;
         MikrotikDbTest::TearDown();
     }
     TShown installIndicator(bool active)
@@ -156,6 +157,8 @@ TEST_F(MikrotikLogDbTest, PollColoursTheIndicatorByTheRoutersLog)
         {"router without an address", 0, true, true, QColor(192, 192, 192), nullptr},
     };
     const int dead = closedPort();
+    // Colours are under test here, not the router's speed on a busy test machine.
+    MikrotikPollTimeoutMs = 10000;
     for (const auto& c : cases) {
         S()->ExecQuery(
             QStringLiteral("update MTRouter set MIKROTIK_PORT=:p1, MIKROTIK_IP=:p2 where MIKROTIK_INDEX=:p3"),
