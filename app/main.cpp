@@ -1,11 +1,9 @@
 // Orlix6 KSeF: start-up and shutdown of the main program.
-#include "billing/FvAutomat.h"
 #include "core/Application.h"
 #include "core/DbError.h"
 #include "core/DialogPL.h"
 #include "core/ProgramExit.h"
 #include "core/WorkerThreads.h"
-#include "mainwindow/Glowny.h"
 #include "mainwindow/InstallHooks.h"
 #include "mainwindow/ProgramStart.h"
 
@@ -14,7 +12,6 @@ int main(int argc, char* argv[])
     TOrlixApplication app(argc, argv);
     InstallProgramHooks();
     SetProgramFormats();
-    TFormGlowny::OpenInvoicingRun = [] { FormFvAutomat()->exec(); };
     int code = 0;
     try {
         code = RunMainProgram();

@@ -36,21 +36,9 @@ QString IssueAutoFv(int userIndex, const QString& remark, Amount4 amount)
         args.push_back(label);
     args.push_back(remark);
     args.push_back(userIndex);
-    s->ExecQuery(
-        QStringLiteral(
-            "insert into Fv (FV_INDEXUSER, FV_IMIE, FV_NAZWISKO, FV_MIEJSCOWOSC, FV_WYSTAWIL, "
-            "FV_DATAWYSTAWIENIA, "
-            "FV_DATAPLATNOSCI, FV_FORMAPLATNOSCI, FV_ADR_ULICA,FV_ADR_MIEJSCOWOSC, FV_ADR_KOD, "
-            "FV_ADR_NRDOMU, "
-            "FV_ADR_NRLOKALU, FV_KWOTAWPLACONA, FV_OPERATORID, FV_NUMERTXT, FV_OPISVAT_A, FV_OPISVAT_B, "
-            "FV_OPISVAT_C, FV_OPISVAT_D, FV_OPISVAT_G, FV_OPISVAT_NP, FV_OPISVAT, FV_NIP, FV_UWAGI)  select "
-            "U_INDEX, U_IMIE, U_NAZWISKO, :p0, :p1, :p2, if(U_CZYINDYWTERMINPLATNOSCI=1, date_add(:p3, "
-            "interval "
-            "U_INDYWTERMINPLATNOSCI day), :p4),  if(U_CZYINDYWTERMINPLATNOSCI=1, "
-            "U_INDYWTERMINPLATNOSCIFORMA, "
-            ":p5), vU_ADR_UlicaPelny, U_ADR_POCZTA, U_ADR_KOD, U_ADR_NRDOMU, U_ADR_NRLOKALU, :p6, :p7, :p8,  "
-            ":p9, :p10, :p11, :p12, :p13, :p14, :p15, U_NIP, :p16 from vUserdb where U_INDEX=:p17"),
-        args);
+    s->ExecQuery(InvoiceHeaderInsert(QStringLiteral(", FV_UWAGI"), QStringLiteral(", :p16")) +
+                     QStringLiteral(" from vUserdb where U_INDEX=:p17"),
+                 args);
     if (s->RowsAffected() == 0) return QStringLiteral("0");
     const int fv = s->GetQueryValueAsInteger(QStringLiteral("select last_insert_id()"));
     const auto numberText = DocumentNumberText('F', nr.Number(), podmiot, today);

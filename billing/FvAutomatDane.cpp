@@ -241,19 +241,9 @@ void makeInvoices(TDedicatedSession* s, const TFvAutomatInput& in, const TRunTex
         args.push_back(label);
     for (int i = 0; i < 4; ++i)
         args.push_back(d);
-    s->ExecQuery(
-        QStringLiteral(
-            "insert into Fv (FV_INDEXUSER, FV_IMIE, FV_NAZWISKO, FV_MIEJSCOWOSC, FV_WYSTAWIL, "
-            "FV_DATAWYSTAWIENIA, FV_DATAPLATNOSCI, FV_FORMAPLATNOSCI, FV_ADR_ULICA,FV_ADR_MIEJSCOWOSC, "
-            "FV_ADR_KOD, FV_ADR_NRDOMU, FV_ADR_NRLOKALU, FV_KWOTAWPLACONA, FV_OPERATORID, "
-            "FV_NUMERTXT, FV_OPISVAT_A, FV_OPISVAT_B, FV_OPISVAT_C, FV_OPISVAT_D, FV_OPISVAT_G, "
-            "FV_OPISVAT_NP, FV_OPISVAT, FV_NIP)  select U_INDEX, U_IMIE, U_NAZWISKO, :p0, :p1, :p2, "
-            "if(U_CZYINDYWTERMINPLATNOSCI=1, date_add(:p3, interval U_INDYWTERMINPLATNOSCI day), :p4),  "
-            "if(U_CZYINDYWTERMINPLATNOSCI=1, U_INDYWTERMINPLATNOSCIFORMA, :p5), vU_ADR_UlicaPelny, "
-            "U_ADR_POCZTA, U_ADR_KOD, U_ADR_NRDOMU, U_ADR_NRLOKALU, :p6, :p7, :p8,  :p9, :p10, :p11, "
-            ":p12, :p13, :p14, :p15, U_NIP") +
-            billedUsers(x.w, QStringLiteral("U_AUTOMATYCZNEFAKTURY = 1"), x.g) + x.order,
-        args);
+    s->ExecQuery(InvoiceHeaderInsert() + billedUsers(x.w, QStringLiteral("U_AUTOMATYCZNEFAKTURY = 1"), x.g) +
+                     x.order,
+                 args);
     step(cb, 13);
     fv.collect(s, x.token);
     step(cb, 14);
@@ -572,4 +562,21 @@ TFvAutomatResult RunFvAutomat(const TFvAutomatInput& in, const TFvAutomatCallbac
         throw;
     }
     return r;
+}
+
+QString InvoiceHeaderInsert(const QString& extraColumns, const QString& extraValues)
+{
+    return QStringLiteral("insert into Fv (FV_INDEXUSER, FV_IMIE, FV_NAZWISKO, FV_MIEJSCOWOSC, FV_WYSTAWIL, "
+                          "FV_DATAWYSTAWIENIA, FV_DATAPLATNOSCI, FV_FORMAPLATNOSCI, FV_ADR_ULICA, "
+                          "FV_ADR_MIEJSCOWOSC, FV_ADR_KOD, FV_ADR_NRDOMU, FV_ADR_NRLOKALU, FV_KWOTAWPLACONA, "
+                          "FV_OPERATORID, FV_NUMERTXT, FV_OPISVAT_A, FV_OPISVAT_B, FV_OPISVAT_C, "
+                          "FV_OPISVAT_D, FV_OPISVAT_G, FV_OPISVAT_NP, FV_OPISVAT, FV_NIP") +
+           extraColumns +
+           QStringLiteral(
+               ")  select U_INDEX, U_IMIE, U_NAZWISKO, :p0, :p1, :p2, "
+               "if(U_CZYINDYWTERMINPLATNOSCI=1, date_add(:p3, interval U_INDYWTERMINPLATNOSCI day), "
+               ":p4), if(U_CZYINDYWTERMINPLATNOSCI=1, U_INDYWTERMINPLATNOSCIFORMA, :p5), "
+               "vU_ADR_UlicaPelny, U_ADR_POCZTA, U_ADR_KOD, U_ADR_NRDOMU, U_ADR_NRLOKALU, :p6, :p7, "
+               ":p8, :p9, :p10, :p11, :p12, :p13, :p14, :p15, U_NIP") +
+           extraValues;
 }

@@ -60,6 +60,14 @@ extern const QString FvAutomatErrorLogText;
 // database's identifier + "fvautomat".
 QString FvAutomatLockName();
 
+// "insert into Fv (...) select ..." of an invoice header taken from a
+// subscriber's row of vUserdb, up to and without its "from": the values bind
+// :p0 place, :p1 issuer, :p2 issue date, :p3 start of an individual due
+// period, :p4 due date, :p5 payment form, :p6 amount paid, :p7 operator,
+// :p8 number text and :p9..:p15 the VAT group labels; extraColumns and
+// extraValues follow them.
+QString InvoiceHeaderInsert(const QString& extraColumns = QString(), const QString& extraValues = QString());
+
 // Holds that lock; the destructor lets it go.
 class TFvAutomatLock
 {

@@ -69,136 +69,88 @@ TFormPozycjaDokumentu::TFormPozycjaDokumentu(const QString& prefix, char pickerK
     buildUi(withRateAndGtu);
 }
 
-void TFormPozycjaDokumentu::buildUi(bool withRateAndGtu)
+QFont HeadingFont(QFont base)
 {
-    Naglowek = new QLabel(QStringLiteral("Pozycja faktury"), this);
-    QFont bold = Naglowek->font();
-    bold.setBold(true);
-    bold.setPointSizeF(bold.pointSizeF() * 1.15);
-    Naglowek->setFont(bold);
-    NumerDokumentu = new QLabel(this);
-    NumerDokumentu->setFont(bold);
+    base.setBold(true);
+    base.setPointSizeF(base.pointSizeF() * 1.15);
+    return base;
+}
 
-    Nazwa = new QLineEdit(this);
+void TServiceLineFields::makeLineFields(QWidget* owner, int nameWidth, bool withRateAndGtu, const QFont& bold)
+{
+    Nazwa = new QLineEdit(owner);
     Nazwa->setMaxLength(255);
-    Nazwa->setMinimumWidth(420);
-    ZListyBtn = new QToolButton(this);
+    Nazwa->setMinimumWidth(nameWidth);
+    ZListyBtn = new QToolButton(owner);
     ZListyBtn->setText(QStringLiteral("..."));
     ZListyBtn->setToolTip(QStringLiteral("Dodaj usługę z listy"));
-    Ilosc = new QLineEdit(this);
-    Rabat = new QLineEdit(this);
-    CenaBrutto = new QLineEdit(this);
-    JednostkaMiary = new QLineEdit(this);
+    Ilosc = new QLineEdit(owner);
+    Rabat = new QLineEdit(owner);
+    CenaBrutto = new QLineEdit(owner);
+    JednostkaMiary = new QLineEdit(owner);
     JednostkaMiary->setMaxLength(30);
-    Symbol = new QLineEdit(this);
+    Symbol = new QLineEdit(owner);
     Symbol->setMaxLength(30);
     for (QLineEdit* e : {Ilosc, Rabat, CenaBrutto})
         e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    CenaPoRabacie = new QLabel(this);
+    CenaPoRabacie = new QLabel(owner);
     CenaPoRabacie->setFont(bold);
     CenaPoRabacie->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    new TFieldKeyFilter(Nazwa, TFieldKeyFilter::Mode::EnterMovesOn);
-    new TFieldKeyFilter(JednostkaMiary, TFieldKeyFilter::Mode::EnterMovesOn);
-    new TFieldKeyFilter(Symbol, TFieldKeyFilter::Mode::EnterMovesOn);
-    new TFieldKeyFilter(CenaBrutto, TFieldKeyFilter::Mode::EnterMovesOn);
-    new TFieldKeyFilter(Ilosc, TFieldKeyFilter::Mode::Unsigned);
-    new TFieldKeyFilter(Rabat, TFieldKeyFilter::Mode::Unsigned);
-
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    int row = 0;
-    auto* name = new QHBoxLayout;
-    name->setSpacing(4);
-    name->addWidget(Nazwa, 1);
-    name->addWidget(ZListyBtn);
-    grid->addWidget(new QLabel(QStringLiteral("Nazwa"), this), row, 0);
-    grid->addLayout(name, row++, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Ilość"), this), row, 0);
-    grid->addWidget(Ilosc, row, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Jednostka miary"), this), row, 2);
-    grid->addWidget(JednostkaMiary, row++, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Cena brutto"), this), row, 0);
-    grid->addWidget(CenaBrutto, row, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Symbol"), this), row, 2);
-    grid->addWidget(Symbol, row++, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Rabat"), this), row, 0);
-    grid->addWidget(Rabat, row, 1);
     if (withRateAndGtu) {
-        StawkaVat = new QComboBox(this);
-        KodGtu = new QComboBox(this);
+        StawkaVat = new QComboBox(owner);
+        KodGtu = new QComboBox(owner);
         KodGtu->addItems(GtuCodeTexts());
         new TFieldKeyFilter(StawkaVat, TFieldKeyFilter::Mode::NoTyping);
         new TFieldKeyFilter(KodGtu, TFieldKeyFilter::Mode::NoTyping);
-        grid->addWidget(new QLabel(QStringLiteral("Stawka VAT"), this), row, 2);
-        grid->addWidget(StawkaVat, row++, 3);
-        grid->addWidget(new QLabel(QStringLiteral("Kod GTU"), this), row, 2);
-        grid->addWidget(KodGtu, row++, 3);
-    } else {
-        ++row;
     }
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-
-    auto* after = new QHBoxLayout;
-    after->addStretch();
-    after->addWidget(new QLabel(QStringLiteral("Cena brutto po rabacie:"), this));
-    after->addWidget(CenaPoRabacie);
-
-    ZapiszBtn = new QPushButton(QStringLiteral("Zapisz"), this);
-    AnulujBtn = new QPushButton(QStringLiteral("Anuluj"), this);
+    for (QLineEdit* e : {Nazwa, JednostkaMiary, Symbol})
+        new TFieldKeyFilter(e, TFieldKeyFilter::Mode::EnterMovesOn);
+    ZapiszBtn = new QPushButton(QStringLiteral("Zapisz"), owner);
+    AnulujBtn = new QPushButton(QStringLiteral("Anuluj"), owner);
     for (QPushButton* b : {ZapiszBtn, AnulujBtn}) {
         b->setAutoDefault(false);
         b->setMinimumWidth(100);
     }
+}
+
+int TServiceLineFields::layOutLineFields(QWidget* owner, QGridLayout* grid) const
+{
+    auto label = [owner](const char* text) { return new QLabel(QString::fromUtf8(text), owner); };
+    grid->setHorizontalSpacing(10);
+    auto* name = new QHBoxLayout;
+    name->setSpacing(4);
+    name->addWidget(Nazwa, 1);
+    name->addWidget(ZListyBtn);
+    int row = 0;
+    grid->addWidget(label("Nazwa"), row, 0);
+    grid->addLayout(name, row++, 1, 1, 3);
+    grid->addWidget(label("Ilość"), row, 0);
+    grid->addWidget(Ilosc, row, 1);
+    grid->addWidget(label("Jednostka miary"), row, 2);
+    grid->addWidget(JednostkaMiary, row++, 3);
+    grid->addWidget(label("Cena brutto"), row, 0);
+    grid->addWidget(CenaBrutto, row, 1);
+    grid->addWidget(label("Symbol"), row, 2);
+    grid->addWidget(Symbol, row++, 3);
+    grid->addWidget(label("Rabat"), row, 0);
+    grid->addWidget(Rabat, row, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    return row;
+}
+
+QHBoxLayout* TServiceLineFields::saveCancelRow() const
+{
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ZapiszBtn);
     buttons->addWidget(AnulujBtn);
-
-    auto* head = new QHBoxLayout;
-    head->addWidget(Naglowek);
-    head->addWidget(NumerDokumentu);
-    head->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(head);
-    layout->addSpacing(6);
-    layout->addLayout(grid);
-    layout->addLayout(after);
-    layout->addSpacing(6);
-    layout->addLayout(buttons);
-
-    setTabOrder(Nazwa, Ilosc);
-    if (withRateAndGtu) {
-        setTabOrder(Ilosc, StawkaVat);
-        setTabOrder(StawkaVat, Rabat);
-    } else {
-        setTabOrder(Ilosc, Rabat);
-    }
-    setTabOrder(Rabat, CenaBrutto);
-    setTabOrder(CenaBrutto, JednostkaMiary);
-    setTabOrder(JednostkaMiary, Symbol);
-    if (withRateAndGtu) setTabOrder(Symbol, KodGtu);
-
-    connect(CenaBrutto, &QLineEdit::textChanged, this, [this] { updatePriceAfterDiscount(); });
-    connect(Rabat, &QLineEdit::textChanged, this, [this] { updatePriceAfterDiscount(); });
-    connect(Rabat, &QLineEdit::editingFinished, this, [this] {
-        const QString clamped = ClampDiscountText(Rabat->text());
-        if (clamped != Rabat->text()) Rabat->setText(clamped);
-    });
-    connect(ZListyBtn, &QToolButton::clicked, this, [this] { RunGuarded([this] { pickService(); }); });
-    connect(ZapiszBtn, &QPushButton::clicked, this, [this] { RunGuarded([this] { Zapisz(); }); });
-    connect(AnulujBtn, &QPushButton::clicked, this, [this] { reject(); });
+    return buttons;
 }
 
-QString TFormPozycjaDokumentu::field(const char* name) const
+void TServiceLineFields::loadLineFields(TQuery* q, const QString& prefix)
 {
-    return m_prefix + QString::fromLatin1(name);
-}
-
-void TFormPozycjaDokumentu::loadFields()
-{
-    auto f = [this](const char* name) { return Lines->FieldByName(field(name)); };
+    auto f = [&](const char* name) { return q->FieldByName(prefix + QString::fromLatin1(name)); };
     Nazwa->setText(f("NAZWAUSLUGI")->AsString());
     Ilosc->setText(AmountEditText(f("ILOSC")->AsCurrency(), 3));
     Rabat->setText(AmountEditText(f("RABAT")->AsCurrency(), 2));
@@ -217,12 +169,11 @@ void TFormPozycjaDokumentu::loadFields()
         const int i = KodGtu->findText(QString::number(f("GTU")->AsInteger()));
         KodGtu->setCurrentIndex(i < 0 ? 0 : i);
     }
-    updatePriceAfterDiscount();
 }
 
-void TFormPozycjaDokumentu::storeFields()
+void TServiceLineFields::storeLineFields(TQuery* q, const QString& prefix) const
 {
-    auto f = [this](const char* name) { return Lines->FieldByName(field(name)); };
+    auto f = [&](const char* name) { return q->FieldByName(prefix + QString::fromLatin1(name)); };
     f("NAZWAUSLUGI")->SetAsString(Nazwa->text());
     f("ILOSC")->SetAsCurrency(ParseAmountText(Ilosc->text()));
     f("RABAT")->SetAsCurrency(ParseAmountText(Rabat->text()));
@@ -233,10 +184,80 @@ void TFormPozycjaDokumentu::storeFields()
     if (KodGtu) f("GTU")->SetAsInteger(KodGtu->currentText().toInt());
 }
 
-void TFormPozycjaDokumentu::updatePriceAfterDiscount()
+Amount4 TServiceLineFields::priceAfterDiscount() const
 {
-    CenaPoRabacie->setText(
-        MoneyText(PriceAfterDiscount(ParseAmountText(CenaBrutto->text()), ParseAmountText(Rabat->text()))));
+    return PriceAfterDiscount(ParseAmountText(CenaBrutto->text()), ParseAmountText(Rabat->text()));
+}
+
+void TServiceLineFields::clampDiscount()
+{
+    const QString clamped = ClampDiscountText(Rabat->text());
+    if (clamped != Rabat->text()) Rabat->setText(clamped);
+}
+
+void TFormPozycjaDokumentu::buildUi(bool withRateAndGtu)
+{
+    const QFont bold = HeadingFont(font());
+    Naglowek = new QLabel(QStringLiteral("Pozycja faktury"), this);
+    Naglowek->setFont(bold);
+    NumerDokumentu = new QLabel(this);
+    NumerDokumentu->setFont(bold);
+    makeLineFields(this, 420, withRateAndGtu, bold);
+    new TFieldKeyFilter(CenaBrutto, TFieldKeyFilter::Mode::EnterMovesOn);
+    new TFieldKeyFilter(Ilosc, TFieldKeyFilter::Mode::Unsigned);
+    new TFieldKeyFilter(Rabat, TFieldKeyFilter::Mode::Unsigned);
+
+    auto* grid = new QGridLayout;
+    int row = layOutLineFields(this, grid) + 1;
+    if (withRateAndGtu) {
+        grid->addWidget(new QLabel(QStringLiteral("Stawka VAT"), this), row - 1, 2);
+        grid->addWidget(StawkaVat, row - 1, 3);
+        grid->addWidget(new QLabel(QStringLiteral("Kod GTU"), this), row, 2);
+        grid->addWidget(KodGtu, row, 3);
+    }
+
+    auto* after = new QHBoxLayout;
+    after->addStretch();
+    after->addWidget(new QLabel(QStringLiteral("Cena brutto po rabacie:"), this));
+    after->addWidget(CenaPoRabacie);
+
+    auto* head = new QHBoxLayout;
+    head->addWidget(Naglowek);
+    head->addWidget(NumerDokumentu);
+    head->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(head);
+    layout->addSpacing(6);
+    layout->addLayout(grid);
+    layout->addLayout(after);
+    layout->addSpacing(6);
+    layout->addLayout(saveCancelRow());
+
+    setTabOrder(Nazwa, Ilosc);
+    if (withRateAndGtu) {
+        setTabOrder(Ilosc, StawkaVat);
+        setTabOrder(StawkaVat, Rabat);
+    } else {
+        setTabOrder(Ilosc, Rabat);
+    }
+    setTabOrder(Rabat, CenaBrutto);
+    setTabOrder(CenaBrutto, JednostkaMiary);
+    setTabOrder(JednostkaMiary, Symbol);
+    if (withRateAndGtu) setTabOrder(Symbol, KodGtu);
+
+    for (QLineEdit* e : {CenaBrutto, Rabat})
+        connect(e, &QLineEdit::textChanged, this,
+                [this] { CenaPoRabacie->setText(MoneyText(priceAfterDiscount())); });
+    connect(Rabat, &QLineEdit::editingFinished, this, [this] { clampDiscount(); });
+    connect(ZListyBtn, &QToolButton::clicked, this, [this] { RunGuarded([this] { pickService(); }); });
+    connect(ZapiszBtn, &QPushButton::clicked, this, [this] { RunGuarded([this] { Zapisz(); }); });
+    connect(AnulujBtn, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void TFormPozycjaDokumentu::loadFields()
+{
+    loadLineFields(Lines, m_prefix);
+    CenaPoRabacie->setText(MoneyText(priceAfterDiscount()));
 }
 
 void TFormPozycjaDokumentu::showEvent(QShowEvent* e)
@@ -255,7 +276,7 @@ void TFormPozycjaDokumentu::showEvent(QShowEvent* e)
 void TFormPozycjaDokumentu::pickService()
 {
     if (!Lines) return;
-    storeFields(); // what was typed so far stays where the picker leaves it
+    storeLineFields(Lines, m_prefix); // what was typed so far stays where the picker leaves it
     TFormDodajUslugeZListy* picker = FormDodajUslugeZListy();
     picker->TargetKind = QString(QLatin1Char(m_pickerKind));
     picker->Target = Lines;
@@ -273,8 +294,7 @@ void TFormPozycjaDokumentu::Zapisz()
 void TFormPozycjaDokumentu::done(int r)
 {
     if (r == Accepted && m_okPressed) {
-        const QString clamped = ClampDiscountText(Rabat->text());
-        if (clamped != Rabat->text()) Rabat->setText(clamped);
+        clampDiscount();
         const QString refused =
             CheckLineInput({Nazwa->text(), Ilosc->text(), CenaBrutto->text(), Rabat->text()});
         if (!refused.isEmpty()) {
@@ -282,7 +302,7 @@ void TFormPozycjaDokumentu::done(int r)
             m_okPressed = false;
             return;
         }
-        if (Lines) storeFields();
+        if (Lines) storeLineFields(Lines, m_prefix);
     } else if (r == Accepted) {
         return; // only "Zapisz" closes with OK
     }

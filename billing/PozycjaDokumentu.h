@@ -1,14 +1,19 @@
 #pragma once
-// What the invoice and payment demand line dialogs share: the fields of one
-// document line, their typing rules, the price after the discount and the
-// checks on "Zapisz". The opener puts the line into insert or edit state,
-// sets the caption and posts or cancels after the dialog closes.
+// What the service line editors share: the fields of one service line, their
+// typing rules and the price after the discount. The invoice and payment
+// demand line dialogs add the checks on "Zapisz"; their opener puts the line
+// into insert or edit state, sets the caption and posts or cancels after the
+// dialog closes. A subscriber's template item dialog builds on the same fields.
+#include "core/Amount4.h"
 #include "core/FormEx.h"
 
 #include <QObject>
 #include <QString>
 
 class QComboBox;
+class QFont;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -39,7 +44,41 @@ private:
     bool m_passing = false;
 };
 
-class TFormPozycjaDokumentu : public TFormEx
+// The fields of one service line. The columns are the same in every line
+// table but for their prefix ("FVP_", "PZP_", "UFV_").
+struct TServiceLineFields
+{
+    QLineEdit* Nazwa = nullptr;
+    QToolButton* ZListyBtn = nullptr;
+    QLineEdit* Ilosc = nullptr;
+    QComboBox* StawkaVat = nullptr; // not on payment demand lines
+    QLineEdit* Rabat = nullptr;
+    QLineEdit* CenaBrutto = nullptr;
+    QLineEdit* JednostkaMiary = nullptr;
+    QLineEdit* Symbol = nullptr;
+    QComboBox* KodGtu = nullptr; // not on payment demand lines
+    QLabel* CenaPoRabacie = nullptr;
+    QPushButton* ZapiszBtn = nullptr;
+    QPushButton* AnulujBtn = nullptr;
+
+protected:
+    // The fields and the two buttons; the rate and GTU lists only when asked.
+    void makeLineFields(QWidget* owner, int nameWidth, bool withRateAndGtu, const QFont& bold);
+    // "Nazwa", "Ilość" and "Jednostka miary", "Cena brutto" and "Symbol",
+    // "Rabat"; returns the row of "Rabat", whose right half is left free.
+    int layOutLineFields(QWidget* owner, QGridLayout* grid) const;
+    QHBoxLayout* saveCancelRow() const;
+    void loadLineFields(TQuery* q, const QString& prefix);
+    void storeLineFields(TQuery* q, const QString& prefix) const;
+    Amount4 priceAfterDiscount() const;
+    // A discount outside 0..100 is brought back into it when the field is left.
+    void clampDiscount();
+};
+
+// The bold, slightly larger font of the dialogs' headings.
+QFont HeadingFont(QFont base);
+
+class TFormPozycjaDokumentu : public TFormEx, public TServiceLineFields
 {
     Q_OBJECT
 public:
@@ -49,18 +88,6 @@ public:
 
     QLabel* Naglowek = nullptr;
     QLabel* NumerDokumentu = nullptr;
-    QLineEdit* Nazwa = nullptr;
-    QToolButton* ZListyBtn = nullptr;
-    QLineEdit* Ilosc = nullptr;
-    QComboBox* StawkaVat = nullptr; // invoice lines only
-    QLineEdit* Rabat = nullptr;
-    QLineEdit* CenaBrutto = nullptr;
-    QLineEdit* JednostkaMiary = nullptr;
-    QLineEdit* Symbol = nullptr;
-    QComboBox* KodGtu = nullptr; // invoice lines only
-    QLabel* CenaPoRabacie = nullptr;
-    QPushButton* ZapiszBtn = nullptr;
-    QPushButton* AnulujBtn = nullptr;
 
     // "Zapisz": the fields into the row, then the checks; closes with OK when they pass.
     void Zapisz();
@@ -75,10 +102,7 @@ protected:
 
 private:
     void buildUi(bool withRateAndGtu);
-    QString field(const char* name) const;
     void loadFields();
-    void storeFields();
-    void updatePriceAfterDiscount();
     void pickService();
 
     QString m_prefix;

@@ -60,26 +60,10 @@ int TFormUserFvDodajPozycje::userIndex() const
 
 void TFormUserFvDodajPozycje::buildUi()
 {
+    const QFont bold = HeadingFont(font());
     Uzytkownik = new QLabel(this);
-    QFont bold = Uzytkownik->font();
-    bold.setBold(true);
-    bold.setPointSizeF(bold.pointSizeF() * 1.15);
     Uzytkownik->setFont(bold);
-
-    Nazwa = new QLineEdit(this);
-    Nazwa->setMaxLength(255);
-    Nazwa->setMinimumWidth(460);
-    ZListyBtn = new QToolButton(this);
-    ZListyBtn->setText(QStringLiteral("..."));
-    ZListyBtn->setToolTip(QStringLiteral("Dodaj usługę z listy"));
-    Ilosc = new QLineEdit(this);
-    StawkaVat = new QComboBox(this);
-    Rabat = new QLineEdit(this);
-    CenaBrutto = new QLineEdit(this);
-    JednostkaMiary = new QLineEdit(this);
-    JednostkaMiary->setMaxLength(30);
-    Symbol = new QLineEdit(this);
-    Symbol->setMaxLength(30);
+    makeLineFields(this, 460, true, bold);
     AktywnaOd = new TDateTimePicker(this);
     AktywnaOd->SetShowCheckbox(true);
     AktywnaDo = new TDateTimePicker(this);
@@ -88,50 +72,23 @@ void TFormUserFvDodajPozycje::buildUi()
     Jednorazowa = new QCheckBox(QStringLiteral("Jednorazowa"), this);
     Opis = new QLineEdit(this);
     Opis->setMaxLength(255);
-    KodGtu = new QComboBox(this);
-    KodGtu->addItems(GtuCodeTexts());
     GrupaUslug = new QComboBox(this);
     GrupaUslug->addItems(ServiceGroupTexts());
     KosztBrutto = new QLineEdit(this);
-    for (QLineEdit* e : {Ilosc, Rabat, CenaBrutto, KosztBrutto})
-        e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    CenaPoRabacie = new QLabel(this);
+    KosztBrutto->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     CenaPoKosztach = new QLabel(this);
-    for (QLabel* l : {CenaPoRabacie, CenaPoKosztach}) {
-        l->setFont(bold);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
+    CenaPoKosztach->setFont(bold);
+    CenaPoKosztach->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     using M = TFieldKeyFilter::Mode;
-    for (QWidget* w : {static_cast<QWidget*>(Nazwa), static_cast<QWidget*>(JednostkaMiary),
-                       static_cast<QWidget*>(Symbol), static_cast<QWidget*>(Opis)})
-        new TFieldKeyFilter(w, M::EnterMovesOn);
+    new TFieldKeyFilter(Opis, M::EnterMovesOn);
     for (QLineEdit* e : {Ilosc, CenaBrutto, Rabat, KosztBrutto})
         new TFieldKeyFilter(e, M::Signed);
-    new TFieldKeyFilter(StawkaVat, M::NoTyping);
-    new TFieldKeyFilter(KodGtu, M::NoTyping);
     new TFieldKeyFilter(GrupaUslug, M::NoKeys);
 
     auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
     auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
-    auto* name = new QHBoxLayout;
-    name->setSpacing(4);
-    name->addWidget(Nazwa, 1);
-    name->addWidget(ZListyBtn);
-    int row = 0;
-    grid->addWidget(label("Nazwa"), row, 0);
-    grid->addLayout(name, row++, 1, 1, 3);
-    grid->addWidget(label("Ilość"), row, 0);
-    grid->addWidget(Ilosc, row, 1);
-    grid->addWidget(label("Jednostka miary"), row, 2);
-    grid->addWidget(JednostkaMiary, row++, 3);
-    grid->addWidget(label("Cena brutto"), row, 0);
-    grid->addWidget(CenaBrutto, row, 1);
-    grid->addWidget(label("Symbol"), row, 2);
-    grid->addWidget(Symbol, row++, 3);
-    grid->addWidget(label("Rabat"), row, 0);
-    grid->addWidget(Rabat, row, 1);
+    int row = layOutLineFields(this, grid);
     grid->addWidget(label("Stawka VAT"), row, 2);
     grid->addWidget(StawkaVat, row++, 3);
     grid->addWidget(label("Koszt brutto"), row, 0);
@@ -155,8 +112,6 @@ void TFormUserFvDodajPozycje::buildUi()
     grid->addLayout(flags, row++, 1, 1, 3);
     grid->addWidget(label("Opis"), row, 0);
     grid->addWidget(Opis, row++, 1, 1, 3);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
 
     auto* prices = new QGridLayout;
     prices->setColumnStretch(0, 1);
@@ -164,17 +119,6 @@ void TFormUserFvDodajPozycje::buildUi()
     prices->addWidget(CenaPoRabacie, 0, 2);
     prices->addWidget(label("Cena brutto pomniejszona o koszty:"), 1, 1);
     prices->addWidget(CenaPoKosztach, 1, 2);
-
-    ZapiszBtn = new QPushButton(QStringLiteral("Zapisz"), this);
-    AnulujBtn = new QPushButton(QStringLiteral("Anuluj"), this);
-    for (QPushButton* b : {ZapiszBtn, AnulujBtn}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(100);
-    }
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ZapiszBtn);
-    buttons->addWidget(AnulujBtn);
 
     auto* head = new QHBoxLayout;
     head->addWidget(label("Użytkownik"));
@@ -185,14 +129,11 @@ void TFormUserFvDodajPozycje::buildUi()
     layout->addLayout(grid);
     layout->addLayout(prices);
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addLayout(saveCancelRow());
 
     for (QLineEdit* e : {CenaBrutto, Rabat, KosztBrutto})
         connect(e, &QLineEdit::textChanged, this, [this] { updatePrices(); });
-    connect(Rabat, &QLineEdit::editingFinished, this, [this] {
-        const QString clamped = ClampDiscountText(Rabat->text());
-        if (clamped != Rabat->text()) Rabat->setText(clamped);
-    });
+    connect(Rabat, &QLineEdit::editingFinished, this, [this] { clampDiscount(); });
     connect(ZListyBtn, &QToolButton::clicked, this, [this] { RunGuarded([this] { pickService(); }); });
     connect(ZapiszBtn, &QPushButton::clicked, this, [this] { RunGuarded([this] { Zapisz(); }); });
     connect(AnulujBtn, &QPushButton::clicked, this, [this] { reject(); });
@@ -201,21 +142,9 @@ void TFormUserFvDodajPozycje::buildUi()
 void TFormUserFvDodajPozycje::loadFields()
 {
     TQuery* q = m_item.get();
-    Nazwa->setText(F(q, "UFV_NAZWAUSLUGI")->AsString());
-    Ilosc->setText(AmountEditText(F(q, "UFV_ILOSC")->AsCurrency(), 3));
-    Rabat->setText(AmountEditText(F(q, "UFV_RABAT")->AsCurrency(), 2));
-    CenaBrutto->setText(MoneyEditText(F(q, "UFV_CENABRUTTO")->AsCurrency()));
+    loadLineFields(q, QStringLiteral("UFV_"));
     KosztBrutto->setText(MoneyEditText(F(q, "UFV_KOSZTBRUTTO")->AsCurrency()));
-    JednostkaMiary->setText(F(q, "UFV_JEDNMIARY")->AsString());
-    Symbol->setText(F(q, "UFV_SYMBOL")->AsString());
     Opis->setText(F(q, "UFV_OPIS")->AsString());
-    StawkaVat->clear();
-    StawkaVat->addItems(VatRateTexts());
-    const QString rate = F(q, "UFV_STAWKAVAT_TXT")->AsString();
-    if (StawkaVat->findText(rate) < 0) StawkaVat->addItem(rate);
-    StawkaVat->setCurrentIndex(StawkaVat->findText(rate));
-    const int gtu = KodGtu->findText(QString::number(F(q, "UFV_GTU")->AsInteger()));
-    KodGtu->setCurrentIndex(gtu < 0 ? 0 : gtu);
     const int group = GrupaUslug->findText(QString::number(F(q, "UFV_GRUPAUSLUG")->AsInteger()));
     GrupaUslug->setCurrentIndex(group < 0 ? 0 : group);
     Zawieszona->setChecked(F(q, "UFV_CZYAKTYWNA")->AsInteger() == 0);
@@ -233,16 +162,9 @@ void TFormUserFvDodajPozycje::loadFields()
 void TFormUserFvDodajPozycje::storeFields()
 {
     TQuery* q = m_item.get();
-    F(q, "UFV_NAZWAUSLUGI")->SetAsString(Nazwa->text());
-    F(q, "UFV_ILOSC")->SetAsCurrency(ParseAmountText(Ilosc->text()));
-    F(q, "UFV_RABAT")->SetAsCurrency(ParseAmountText(Rabat->text()));
-    F(q, "UFV_CENABRUTTO")->SetAsCurrency(ParseAmountText(CenaBrutto->text()));
+    storeLineFields(q, QStringLiteral("UFV_"));
     F(q, "UFV_KOSZTBRUTTO")->SetAsCurrency(ParseAmountText(KosztBrutto->text()));
-    F(q, "UFV_JEDNMIARY")->SetAsString(JednostkaMiary->text());
-    F(q, "UFV_SYMBOL")->SetAsString(Symbol->text());
     F(q, "UFV_OPIS")->SetAsString(Opis->text());
-    F(q, "UFV_STAWKAVAT_TXT")->SetAsString(StawkaVat->currentText());
-    F(q, "UFV_GTU")->SetAsInteger(KodGtu->currentText().toInt());
     F(q, "UFV_GRUPAUSLUG")->SetAsInteger(GrupaUslug->currentText().toInt());
     F(q, "UFV_CZYAKTYWNA")->SetAsInteger(Zawieszona->isChecked() ? 0 : 1);
     F(q, "UFV_CZYJEDNORAZOWA")->SetAsInteger(Jednorazowa->isChecked() ? 1 : 0);
@@ -256,8 +178,7 @@ void TFormUserFvDodajPozycje::storeFields()
 
 void TFormUserFvDodajPozycje::updatePrices()
 {
-    const Amount4 after =
-        PriceAfterDiscount(ParseAmountText(CenaBrutto->text()), ParseAmountText(Rabat->text()));
+    const Amount4 after = priceAfterDiscount();
     CenaPoRabacie->setText(MoneyText(after));
     CenaPoKosztach->setText(MoneyText(after - ParseAmountText(KosztBrutto->text())));
 }

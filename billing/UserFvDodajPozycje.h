@@ -2,6 +2,7 @@
 // The template item dialog: one recurring item of a subscriber. The subscriber
 // card selects the subscriber and the item into the dialog's own sets, inserts
 // or edits the item, shows the dialog, and posts (OK) or cancels afterwards.
+#include "billing/PozycjaDokumentu.h"
 #include "core/FormEx.h"
 
 #include <memory>
@@ -15,7 +16,7 @@ class QToolButton;
 class TDateTimePicker;
 class TQuery;
 
-class TFormUserFvDodajPozycje : public TFormEx
+class TFormUserFvDodajPozycje : public TFormEx, public TServiceLineFields
 {
     Q_OBJECT
 public:
@@ -29,26 +30,14 @@ public:
     TQuery* QItem() const { return m_item.get(); }
 
     QLabel* Uzytkownik = nullptr;
-    QLineEdit* Nazwa = nullptr;
-    QToolButton* ZListyBtn = nullptr;
-    QLineEdit* Ilosc = nullptr;
-    QComboBox* StawkaVat = nullptr;
-    QLineEdit* Rabat = nullptr;
-    QLineEdit* CenaBrutto = nullptr;
-    QLineEdit* JednostkaMiary = nullptr;
-    QLineEdit* Symbol = nullptr;
     TDateTimePicker* AktywnaOd = nullptr;
     TDateTimePicker* AktywnaDo = nullptr;
     QCheckBox* Zawieszona = nullptr;
     QCheckBox* Jednorazowa = nullptr;
     QLineEdit* Opis = nullptr;
-    QComboBox* KodGtu = nullptr;
     QComboBox* GrupaUslug = nullptr;
     QLineEdit* KosztBrutto = nullptr;
-    QLabel* CenaPoRabacie = nullptr;
     QLabel* CenaPoKosztach = nullptr;
-    QPushButton* ZapiszBtn = nullptr;
-    QPushButton* AnulujBtn = nullptr;
 
     void Zapisz();
 

@@ -13,11 +13,6 @@
 #include <QRandomGenerator>
 #include <QSettings>
 
-bool ServiceSession = false;
-bool DefaultPasswordInUse = false;
-bool LoginAbandoned = false;
-QString LoginDialogLogin;
-
 const QString DefaultOperatorPassword = QStringLiteral("mewra");
 const QString AdminLogin = QStringLiteral("admin");
 

@@ -7,11 +7,11 @@
 
 class TQuery;
 
-// Session state beside core/Session.h.
-extern bool ServiceSession;       // the last successful login used the service password
-extern bool DefaultPasswordInUse; // logged in with "mewra"; the main window asks for a new one
-extern bool LoginAbandoned;       // from the login dialog's show until "Zaloguj" is pressed
-extern QString LoginDialogLogin;  // the login typed in the last login dialog
+// Names of the login state kept in TOperatorSession (core/Session.h).
+extern bool& ServiceSession;
+extern bool& DefaultPasswordInUse;
+extern bool& LoginAbandoned;
+extern QString& LoginDialogLogin;
 
 extern const QString DefaultOperatorPassword; // "mewra"
 extern const QString AdminLogin;              // "admin"

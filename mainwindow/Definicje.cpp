@@ -59,6 +59,25 @@ TQueryModel::Formatter RowFormatter(RowColour colour)
     };
 }
 
+// The dictionaries that are a list of names and nothing more.
+TDictionaryGrid* NameGrid(const char* table, const char* caption, const char* nameField, QWidget* parent)
+{
+    return new TDictionaryGrid(QLatin1String(table), QString::fromUtf8(caption), Cols({{nameField, "Nazwa"}}),
+                               parent);
+}
+
+// Deleting a group in use would leave subscribers or devices pointing nowhere.
+void RefuseDeletingGroupInUse(TDictionaryGrid* grid, const char* indexField, bool (*inUse)(int),
+                              const char* message)
+{
+    grid->BeforeAction = [grid, indexField, inUse, message](TNavButton b) {
+        if (b != TNavButton::Delete || grid->Query()->IsEmpty()) return true;
+        if (!inUse(grid->Query()->FieldByName(QLatin1String(indexField))->AsInteger())) return true;
+        TMD::MessageDlg(QString::fromUtf8(message), mtWarning, mbOK);
+        return false;
+    };
+}
+
 QString Cell(const TQuery& q, int row, const char* field)
 {
     const TField* f = q.FindField(QLatin1String(field));
@@ -155,18 +174,11 @@ QWidget* TFormDefinicje::buildPage0()
         return {};
     });
     l->addWidget(GridUslugi, 0, 0, 1, 5);
-    GridTypUrzadzenia =
-        new TDictionaryGrid(QStringLiteral("TypUrzadzenia"), QStringLiteral("Typ (marka) urz."),
-                            Cols({{"TU_NAZWA", "Nazwa"}}), page);
-    GridGrupy = new TDictionaryGrid(QStringLiteral("Grupy"), QStringLiteral("Grupy użytkowników"),
-                                    Cols({{"GR_NAZWA", "Nazwa"}}), page);
-    GridRodzajUrzadzenia =
-        new TDictionaryGrid(QStringLiteral("RodzajUrzadzenia"), QStringLiteral("Rodzaj (funkcja) urz."),
-                            Cols({{"RU_NAZWA", "Nazwa"}}), page);
-    GridGrupyInf = new TDictionaryGrid(QStringLiteral("GrupyInf"), QStringLiteral("Grupy infrastruktury"),
-                                       Cols({{"GRI_NAZWA", "Nazwa"}}), page);
-    GridTypLacza = new TDictionaryGrid(QStringLiteral("TypLacza"), QStringLiteral("Typ łącza"),
-                                       Cols({{"TL_NAZWA", "Nazwa"}}), page);
+    GridTypUrzadzenia = NameGrid("TypUrzadzenia", "Typ (marka) urz.", "TU_NAZWA", page);
+    GridGrupy = NameGrid("Grupy", "Grupy użytkowników", "GR_NAZWA", page);
+    GridRodzajUrzadzenia = NameGrid("RodzajUrzadzenia", "Rodzaj (funkcja) urz.", "RU_NAZWA", page);
+    GridGrupyInf = NameGrid("GrupyInf", "Grupy infrastruktury", "GRI_NAZWA", page);
+    GridTypLacza = NameGrid("TypLacza", "Typ łącza", "TL_NAZWA", page);
     int c = 0;
     for (TDictionaryGrid* g :
          {GridTypUrzadzenia, GridGrupy, GridRodzajUrzadzenia, GridGrupyInf, GridTypLacza})
@@ -174,21 +186,8 @@ QWidget* TFormDefinicje::buildPage0()
     l->setRowStretch(0, 3);
     l->setRowStretch(1, 2);
 
-    // Deleting a group in use would leave subscribers or devices pointing nowhere.
-    GridGrupy->BeforeAction = [this](TNavButton b) {
-        if (b != TNavButton::Delete || GridGrupy->Query()->IsEmpty()) return true;
-        if (!UserGroupInUse(GridGrupy->Query()->FieldByName(QStringLiteral("GR_INDEX"))->AsInteger()))
-            return true;
-        TMD::MessageDlg(QString::fromUtf8(kUserGroupInUse), mtWarning, mbOK);
-        return false;
-    };
-    GridGrupyInf->BeforeAction = [this](TNavButton b) {
-        if (b != TNavButton::Delete || GridGrupyInf->Query()->IsEmpty()) return true;
-        if (!InfraGroupInUse(GridGrupyInf->Query()->FieldByName(QStringLiteral("GRI_INDEX"))->AsInteger()))
-            return true;
-        TMD::MessageDlg(QString::fromUtf8(kInfraGroupInUse), mtWarning, mbOK);
-        return false;
-    };
+    RefuseDeletingGroupInUse(GridGrupy, "GR_INDEX", &UserGroupInUse, kUserGroupInUse);
+    RefuseDeletingGroupInUse(GridGrupyInf, "GRI_INDEX", &InfraGroupInUse, kInfraGroupInUse);
     return page;
 }
 
@@ -275,14 +274,10 @@ QWidget* TFormDefinicje::buildPage2()
 {
     auto* page = new QWidget(this);
     auto* l = new QGridLayout(page);
-    GridWan = new TDictionaryGrid(QStringLiteral("Wan"), QStringLiteral("WAN"),
-                                  Cols({{"WAN_NAZWA", "Nazwa"}}), page);
-    GridProfil = new TDictionaryGrid(QStringLiteral("Profil"), QStringLiteral("Profil"),
-                                     Cols({{"PROFIL_NAZWA", "Nazwa"}}), page);
-    GridInterface = new TDictionaryGrid(QStringLiteral("Interface"), QStringLiteral("Interface"),
-                                        Cols({{"INTERFACE_NAZWA", "Nazwa"}}), page);
-    GridAutoryzacja = new TDictionaryGrid(QStringLiteral("Autoryzacja"), QStringLiteral("Autoryzacja"),
-                                          Cols({{"AUT_NAZWA", "Nazwa"}}), page);
+    GridWan = NameGrid("Wan", "WAN", "WAN_NAZWA", page);
+    GridProfil = NameGrid("Profil", "Profil", "PROFIL_NAZWA", page);
+    GridInterface = NameGrid("Interface", "Interface", "INTERFACE_NAZWA", page);
+    GridAutoryzacja = NameGrid("Autoryzacja", "Autoryzacja", "AUT_NAZWA", page);
     l->addWidget(GridWan, 0, 0);
     l->addWidget(GridProfil, 0, 1);
     l->addWidget(GridInterface, 1, 0);

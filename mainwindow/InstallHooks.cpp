@@ -1,5 +1,6 @@
 #include "mainwindow/InstallHooks.h"
 
+#include "billing/FvAutomat.h"
 #include "billing/SaldoBazy.h"
 #include "core/DbIni.h"
 #include "core/DialogPL.h"
@@ -20,6 +21,7 @@ void InstallProgramHooks()
     hooks.startBalanceRecount = [] { TSaldoBazy::Create(0); };
     hooks.mainWindow = []() -> QWidget* { return FormGlowny; };
     hooks.showStepInStatus = ShowStepInMainWindow;
+    TFormGlowny::OpenInvoicingRun = [] { FormFvAutomat()->exec(); };
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;

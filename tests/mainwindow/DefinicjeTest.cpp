@@ -15,6 +15,7 @@
 #include "mainwindow/Glowny.h"
 #include "platform/NetworkAdapter.h"
 #include "platform/Rtf.h"
+#include "tests/support/DeskSession.h"
 #include "tests/support/RtfSupport.h"
 #include "tests/support/TestDb.h"
 
@@ -39,6 +40,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <optional>
 
 class DefinicjeRules : public DbTest
 {
@@ -113,11 +115,7 @@ protected:
         LoadUpgradedSchema();
         TMD::SetTestHook([this](const TMD::Shown&) { return m_answer; });
         TMD::ClearRecorded();
-        OperatorId = 1;
-        OperatorLogin = QStringLiteral("admin");
-        OperatorRightsLevel = 1;
-        LoginSucceeded = true;
-        DefaultPasswordInUse = false;
+        m_session.emplace(AdminSignedIn());
         Data = new TData();
         S()->ExecQuery(
             QStringLiteral("insert into Grupy (GR_INDEX, GR_NAZWA) values (1, 'Bloki'), (2, 'Domy')"));
@@ -145,9 +143,7 @@ protected:
         Data = nullptr;
         TMD::ClearTestHook();
         TMD::ClearRecorded();
-        LoginSucceeded = false;
-        OperatorId = 0;
-        OperatorLogin.clear();
+        m_session.reset();
         DbTest::TearDown();
     }
     TFormDefinicje& open(int page)
@@ -175,6 +171,7 @@ protected:
     }
 
     int m_answer = mrOk;
+    std::optional<TScopedSession> m_session;
     TFormDefinicje* m_form = nullptr;
 };
 

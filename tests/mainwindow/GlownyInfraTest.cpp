@@ -15,6 +15,7 @@
 #include "mainwindow/GlownyInfraTab.h"
 #include "mainwindow/GlownyUserQuery.h"
 #include "platform/NetworkAdapter.h"
+#include "tests/support/DeskSession.h"
 #include "tests/support/TestDb.h"
 
 #include <QAction>
@@ -28,8 +29,10 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -263,17 +266,8 @@ protected:
     {
         GlownyInfraQuery::SetUp();
         ASSERT_TRUE(m_dir.isValid());
-        SetProgramFolder(m_dir.path());
-        SetAdapterSource([] {
-            return std::vector<TAdapterInfo>{{QStringLiteral("00:1a:2b:3c:4d:5e"), true, false}};
-        });
-        TMD::SetTestHook([](const TMD::Shown&) { return mrOk; });
-        TMD::ClearRecorded();
-        OperatorId = 1;
-        OperatorLogin = QStringLiteral("admin");
-        OperatorRightsLevel = 1;
-        LoginSucceeded = true;
-        DefaultPasswordInUse = false;
+        PrepareDesk(m_dir.path());
+        m_session.emplace(AdminSignedIn());
         Data = new TData();
         m_form = new TFormGlowny();
         FormGlowny = m_form;
@@ -290,20 +284,22 @@ protected:
         EditInfraDevice = nullptr;
         delete Data;
         Data = nullptr;
-        TMD::ClearTestHook();
-        TMD::ClearRecorded();
-        SetAdapterSource({});
-        SetProgramFolder(QString());
-        LoginSucceeded = false;
-        OperatorId = 0;
-        OperatorLogin.clear();
+        LeaveDesk();
+        m_session.reset();
         MainInfraWhere.clear();
         DbTest::TearDown();
     }
     int rows() const { return m_tab->DBGrid2->model() ? m_tab->DBGrid2->model()->rowCount() : -1; }
-    static void waitSearch() { QTest::qWait(450); }
+    // Until the typing pause has run its search; a loaded machine may take longer than the pause.
+    void waitSearch() const
+    {
+        QTest::qWait(350);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !m_tab->TimerSzukajInfra->isActive(); }, 10000));
+        QTest::qWait(20);
+    }
 
     QTemporaryDir m_dir;
+    std::optional<TScopedSession> m_session;
     TFormGlowny* m_form = nullptr;
     TGlownyInfraTab* m_tab = nullptr;
 };

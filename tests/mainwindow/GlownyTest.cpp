@@ -16,6 +16,7 @@
 #include "core/Session.h"
 #include "mainwindow/User.h"
 #include "platform/NetworkAdapter.h"
+#include "tests/support/DeskSession.h"
 #include "tests/support/TestDb.h"
 
 #include <QAbstractButton>
@@ -23,6 +24,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -44,6 +46,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -64,18 +67,8 @@ protected:
         DbTest::SetUp();
         LoadUpgradedSchema();
         ASSERT_TRUE(m_dir.isValid());
-        SetProgramFolder(m_dir.path());
-        SetAdapterSource([] {
-            return std::vector<TAdapterInfo>{{QStringLiteral("00:1a:2b:3c:4d:5e"), true, false}};
-        });
-        TMD::SetTestHook([](const TMD::Shown&) { return mrOk; });
-        TMD::ClearRecorded();
-        OperatorId = 1;
-        OperatorLogin = QStringLiteral("admin");
-        OperatorRightsLevel = 1;
-        OperatorStatsAllowed = true;
-        LoginSucceeded = true;
-        DefaultPasswordInUse = false;
+        PrepareDesk(m_dir.path());
+        m_session.emplace(AdminSignedIn());
         Data = new TData();
 
         S()->ExecQuery(
@@ -109,14 +102,8 @@ protected:
         TFormGlowny::OpenUserCard = nullptr;
         delete Data;
         Data = nullptr;
-        TMD::ClearTestHook();
-        TMD::ClearRecorded();
-        SetAdapterSource({});
-        SetProgramFolder(QString());
-        LoginSucceeded = false;
-        OperatorId = 0;
-        OperatorLogin.clear();
-        OperatorStatsAllowed = false;
+        LeaveDesk();
+        m_session.reset();
         DbTest::TearDown();
     }
 
@@ -141,6 +128,7 @@ protected:
     int currentId() { return Data->QUserdb->FieldByName(QStringLiteral("U_INDEX"))->AsInteger(); }
 
     QTemporaryDir m_dir;
+    std::optional<TScopedSession> m_session;
     TFormGlowny* m_form = nullptr;
 };
 
@@ -479,12 +467,10 @@ TEST_F(GlownyTest, SecondRefreshTimerRechecksTheOperator)
     EXPECT_EQ(codes.front(), 11);
 }
 
-// The window's own commands check the rights first; only an operator who may
-// use them hears that their window is not there yet.
+// The window's own commands check the rights before they open anything.
 TEST_F(GlownyTest, OwnCommandsCheckRightsBeforeAnythingElse)
 {
     TFormGlowny& f = form();
-    const QString notYet = QStringLiteral("Funkcja \"%1\" nie jest jeszcze dostępna w tej wersji programu.");
     struct Case
     {
         const char* rule;
@@ -494,8 +480,6 @@ TEST_F(GlownyTest, OwnCommandsCheckRightsBeforeAnythingElse)
     } cases[] = {
         {"PZ refused below level 3", f.SpeedButtonEx23, 4, RightDeniedMessage(3)},
         {"invoicing refused below level 1", f.SpeedButtonEx20, 2, RightDeniedMessage(1)},
-        {"invoicing allowed at level 1", f.SpeedButtonEx20, 1,
-         notYet.arg(QStringLiteral("Generowanie faktur"))},
     };
     for (const Case& c : cases) {
         TMD::ClearRecorded();
@@ -505,16 +489,24 @@ TEST_F(GlownyTest, OwnCommandsCheckRightsBeforeAnythingElse)
         EXPECT_EQ(TMD::Recorded()[0].text, c.shown) << c.rule;
     }
 
-    // Once the invoicing run is there, the button opens it and re-reads the grid;
-    // the menu command presses the same button.
-    int opened = 0;
-    TFormGlowny::OpenInvoicingRun = [&opened] { ++opened; };
-    TMD::ClearRecorded();
+    // At level 1 the button and the menu command open the invoicing run's window.
     OperatorRightsLevel = 1;
-    f.MenuAction(QStringLiteral("&Narzędzia/Automatyczne generowanie faktur"))->trigger();
-    TFormGlowny::OpenInvoicingRun = nullptr;
-    EXPECT_EQ(opened, 1);
-    EXPECT_TRUE(TMD::Recorded().isEmpty());
+    const std::function<void()> opens[] = {
+        [&f] { QTest::mouseClick(f.SpeedButtonEx20, Qt::LeftButton); },
+        [&f] { f.MenuAction(QStringLiteral("&Narzędzia/Automatyczne generowanie faktur"))->trigger(); }};
+    for (const auto& open : opens) {
+        TMD::ClearRecorded();
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            shown = QString::fromLatin1(dialog->metaObject()->className());
+            dialog->reject();
+        });
+        open();
+        EXPECT_EQ(shown, QStringLiteral("TFormFvAutomat"));
+        EXPECT_TRUE(TMD::Recorded().isEmpty());
+    }
 }
 
 TEST_F(GlownyTest, GamblingDomainsAskFirst)
