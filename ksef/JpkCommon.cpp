@@ -226,7 +226,7 @@ int TDocReader::Count() const
     return m_query->RecordCount();
 }
 
-bool TDocReader::Next(TDoc& d)
+bool TDocReader::Next(TDoc& d, bool amountsOnly)
 {
     if (!m_started) {
         m_query->First();
@@ -236,16 +236,17 @@ bool TDocReader::Next(TDoc& d)
     }
     if (m_query->Eof()) return false;
     d.Kind = m_kind;
+    for (int i = 0; i < kFieldCount; ++i)
+        d.Fields[size_t(i)] = m_fields[size_t(i)]->AsCurrency();
+    d.SumaVat = m_vat->AsCurrency();
+    d.Fp = m_fp->AsInteger() == 1;
+    if (amountsOnly) return true;
     d.Index = m_index->AsInteger();
     d.NumerTxt = m_numer->AsString();
     d.Date = m_date->AsString();
     d.Nip = m_nip->AsString();
     d.User = m_user->AsString();
-    for (int i = 0; i < kFieldCount; ++i)
-        d.Fields[size_t(i)] = m_fields[size_t(i)]->AsCurrency();
-    d.SumaVat = m_vat->AsCurrency();
     d.SumaBrutto = m_brutto->AsCurrency();
-    d.Fp = m_fp->AsInteger() == 1;
     d.Ee = m_ee->AsInteger() == 1;
     d.Tp = m_tp->AsInteger() == 1;
     d.NrKsef = m_nrKsef->AsString();

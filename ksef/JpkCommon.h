@@ -92,7 +92,9 @@ class TDocReader
 public:
     TDocReader(TKind kind, const TPeriod& period);
     ~TDocReader();
-    bool Next(TDoc& doc); // false at the end
+    // False at the end; AmountsOnly fills just the amounts and the FP flag
+    // (the summing pass needs no texts).
+    bool Next(TDoc& doc, bool amountsOnly = false);
     void Rewind();
     int Count() const;
 

@@ -225,7 +225,7 @@ void writeV7(const TV7Form& form, const QString& userIdFilter, int podmiot, QStr
         TDeclaration registerSums;
         TDoc doc;
         for (TDocReader* r : {&invoices, &corrections}) {
-            while (r->Next(doc))
+            while (r->Next(doc, true))
                 registerSums.Add(doc);
             r->Rewind();
         }
