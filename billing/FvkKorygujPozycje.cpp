@@ -77,6 +77,8 @@ QWidget* TFormFvkKorygujPozycje::buildSide(TSide& side, const QString& title, bo
     side.CenaPoRabacie = new QLabel(box);
     side.CenaPoRabacie->setFont(BoldFont(side.CenaPoRabacie->font()));
     side.CenaPoRabacie->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    side.CenaPoRabacie->setMinimumWidth(
+        side.CenaPoRabacie->fontMetrics().horizontalAdvance(QStringLiteral("999 999,99 zł")));
     for (QLineEdit* e : {side.Ilosc, side.CenaBrutto, side.Rabat})
         e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
