@@ -1,5 +1,7 @@
 #include "billing/DokumentRamka.h"
 
+#include "billing/DokumentDane.h"
+#include "billing/PozycjaDokumentu.h"
 #include "billing/Pozycje.h"
 #include "core/DateTimePicker.h"
 #include "core/DedicatedSession.h"
@@ -8,12 +10,14 @@
 #include "core/VatRates.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -35,7 +39,7 @@ QString MoneyCell(Amount4 a)
     return t;
 }
 
-TPaymentBox BuildPaymentBox(QWidget* parent)
+TPaymentBox BuildPaymentBox(QWidget* parent, const std::function<void(int days)>& onTerm)
 {
     TPaymentBox p;
     p.box = new QGroupBox(QStringLiteral("Termin i forma płatnosci"), parent);
@@ -53,6 +57,8 @@ TPaymentBox BuildPaymentBox(QWidget* parent)
         p.dni[i]->setAutoDefault(false);
         p.dni[i]->setMinimumWidth(56);
         terms->addWidget(p.dni[i]);
+        const int days = kTermDays[i];
+        QObject::connect(p.dni[i], &QPushButton::clicked, p.box, [onTerm, days] { onTerm(days); });
     }
     terms->addStretch();
     auto* pay = new QGridLayout(p.box);
@@ -67,6 +73,15 @@ TPaymentBox BuildPaymentBox(QWidget* parent)
     pay->addLayout(due, 1, 1);
     pay->addLayout(terms, 2, 0, 1, 2);
     pay->setColumnStretch(1, 1);
+
+    p.paid = new QLineEdit(parent);
+    p.paid->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    p.paid->setMaximumWidth(130);
+    new TFieldKeyFilter(p.paid, TFieldKeyFilter::Mode::Signed);
+    p.left = new QLabel(parent);
+    p.left->setFont(BoldFont(p.left->font()));
+    p.left->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    p.left->setMinimumWidth(130);
     return p;
 }
 
@@ -203,6 +218,22 @@ QWidget* BuildSaveCancelRow(QWidget* parent, QPushButton** save, QPushButton** c
         row->addWidget(b);
     }
     return box;
+}
+
+void RunLineDialog(QDialog* dialog, TDokumentDane& dane, const std::function<void()>& showHeader)
+{
+    if (dialog->exec() == QDialog::Accepted) {
+        try {
+            dane.PostLine();
+        } catch (...) {
+            dane.CancelLine();
+            showHeader();
+            throw;
+        }
+    } else {
+        dane.CancelLine();
+    }
+    showHeader();
 }
 
 } // namespace DokumentRamka

@@ -11,13 +11,16 @@
 #include <functional>
 
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 class QTableWidget;
 class QWidget;
 class TDateTimePicker;
+class TDokumentDane;
 class TField;
 class TQuery;
 class TQueryModel;
@@ -31,7 +34,8 @@ QFont BoldFont(QFont f, double scale = 1.0);
 QString MoneyCell(Amount4 a);
 
 // "Termin i forma płatnosci": payment form list, due date with the term
-// label, and the "0 dni" ... "30 dni" buttons.
+// label, and the "0 dni" ... "30 dni" buttons, each calling onTerm with its
+// days; beside it the editors lay out the paid amount and what is left.
 struct TPaymentBox
 {
     QGroupBox* box = nullptr;
@@ -39,8 +43,10 @@ struct TPaymentBox
     TDateTimePicker* due = nullptr;
     QLabel* days = nullptr;
     QPushButton* dni[6] = {};
+    QLineEdit* paid = nullptr; // "Kwota wpłacona"
+    QLabel* left = nullptr;    // "Pozostało do zapłaty"
 };
-TPaymentBox BuildPaymentBox(QWidget* parent);
+TPaymentBox BuildPaymentBox(QWidget* parent, const std::function<void(int days)>& onTerm);
 // FP_NAZWA of every payment form, sorted.
 QStringList PaymentFormNames();
 
@@ -56,6 +62,11 @@ QWidget* BuildVatSumsBox(QWidget* parent, QTableWidget** grid);
 // "SUMANETTO", "SUMAVAT", "SUMABRUTTO" (+ "_A" ...).
 void ShowVatSums(QTableWidget* grid, const std::function<TField*(const QString&)>& field,
                  const QString& prefix);
+
+// Shows the line dialog on the line `dane` has put into insert or edit state:
+// OK posts it (a post that fails cancels it and the error goes on), any other
+// close cancels it. showHeader runs after either, so the sums are current.
+void RunLineDialog(QDialog* dialog, TDokumentDane& dane, const std::function<void()>& showHeader);
 
 // "Zapisz" and "Anuluj", right-aligned.
 QWidget* BuildSaveCancelRow(QWidget* parent, QPushButton** save, QPushButton** cancel);

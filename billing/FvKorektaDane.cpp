@@ -140,23 +140,13 @@ int CreateCorrectionFromFv(int fvIndex, bool zeroAfter)
 // ---- the correction being edited
 
 TFvKorektaDane::TFvKorektaDane()
-    : m_header(std::make_unique<TQuery>()), m_lines(std::make_unique<TQuery>()),
-      m_user(std::make_unique<TQuery>()), m_forms(std::make_unique<TQuery>())
+    : TDokumentDane(
+          QStringLiteral("FVK_"), 'K', QStringLiteral("FVKP_"),
+          QStringLiteral("select * from FvkPozycje where FVKP_INDEXFAKTURA=:FVK_INDEX order by FVKP_INDEX"),
+          {QStringLiteral("FVKP_RABAT"), QStringLiteral("FVKP_ILOSC"), QStringLiteral("FVKP_RABAT_PO"),
+           QStringLiteral("FVKP_ILOSC_PO")}),
+      m_forms(std::make_unique<TQuery>())
 {
-    m_header->RequestLive = true;
-    m_header->BeforePost = [](TQuery& q) {
-        F(q, "FVK_OPERATORID")->SetAsInteger(OperatorId);
-        F(q, "FVK_DATAMODYFIKACJI")->SetAsDateTime(QDateTime::currentDateTime());
-    };
-    m_lines->RequestLive = true;
-    m_lines->SetSQL(
-        QStringLiteral("select * from FvkPozycje where FVKP_INDEXFAKTURA=:FVK_INDEX order by FVKP_INDEX"));
-    m_lines->BeforePost = [](TQuery& q) {
-        for (const char* name : {"FVKP_RABAT", "FVKP_ILOSC", "FVKP_RABAT_PO", "FVKP_ILOSC_PO"})
-            if (F(q, name)->AsString().isEmpty()) F(q, name)->SetAsInteger(0);
-        F(q, "FVKP_OPERATORID")->SetAsInteger(OperatorId);
-        F(q, "FVKP_DATAMODYFIKACJI")->SetAsDateTime(QDateTime::currentDateTime());
-    };
     m_forms->SetSQL(QStringLiteral("select * from FormyPlatnosci order by FP_NAZWA"));
 }
 
@@ -192,80 +182,11 @@ void TFvKorektaDane::Show()
         rebuildNumberText();
         F(h, "FVK_WYSTAWIL")->SetAsString(CurrentOperatorName());
     });
-    m_lines->Close();
-    m_lines->BindArgs({CurrentIndex()});
-    m_lines->Open();
+    openLines();
     Recalc();
 }
 
-void TFvKorektaDane::Hide()
-{
-    if (m_header->Active() && !m_header->IsEmpty()) {
-        if (m_header->State() != dsBrowse) m_header->Cancel();
-        RecalcUserSaldoAndCache(F(*m_header, "FVK_INDEXUSER")->AsInteger());
-    }
-    m_lines->Close();
-    m_header->Close();
-    m_user->Close();
-}
-
-TField* TFvKorektaDane::Field(const QString& name) const
-{
-    return m_header->FieldByName(name);
-}
-
-int TFvKorektaDane::CurrentIndex() const
-{
-    return m_header->Active() && !m_header->IsEmpty() ? F(*m_header, "FVK_INDEX")->AsInteger() : 0;
-}
-
-QDate TFvKorektaDane::IssueDate() const
-{
-    return F(*m_header, "FVK_DATAWYSTAWIENIA")->AsDate();
-}
-
-QDate TFvKorektaDane::DueDate() const
-{
-    return F(*m_header, "FVK_DATAPLATNOSCI")->AsDate();
-}
-
-QString TFvKorektaDane::TermText() const
-{
-    const QDate issue = IssueDate(), due = DueDate();
-    return QString::number(issue.isValid() && due.isValid() ? issue.daysTo(due) : 0) + QStringLiteral(" dni");
-}
-
-QString TFvKorektaDane::BuyerAddressText() const
-{
-    const TQuery& h = *m_header;
-    QString street =
-        F(h, "FVK_ADR_ULICA")->AsString() + QLatin1Char(' ') + F(h, "FVK_ADR_NRDOMU")->AsString();
-    const QString flat = F(h, "FVK_ADR_NRLOKALU")->AsString();
-    if (!flat.isEmpty()) street += QLatin1Char('/') + flat;
-    return street + QStringLiteral("  ") + F(h, "FVK_ADR_KOD")->AsString() + QLatin1Char(' ') +
-           F(h, "FVK_ADR_MIEJSCOWOSC")->AsString();
-}
-
 // ---- header changes
-
-void TFvKorektaDane::editHeader(const std::function<void(TQuery&)>& change)
-{
-    TQuery& h = *m_header;
-    if (h.IsEmpty()) return;
-    if (h.State() == dsBrowse) h.Edit();
-    try {
-        change(h);
-        h.Post();
-    } catch (...) {
-        if (h.State() != dsBrowse) h.Cancel();
-        throw;
-    }
-}
-
-void TFvKorektaDane::refreshHeader()
-{
-    RefreshQuery(m_header.get(), QStringLiteral("FVK_INDEX"));
-}
 
 void TFvKorektaDane::rebuildNumberText()
 {
@@ -312,17 +233,6 @@ void TFvKorektaDane::SetPaymentForm(const QString& name)
     });
 }
 
-void TFvKorektaDane::setPaidInEdit(Amount4 paid)
-{
-    TQuery& h = *m_header;
-    const Amount4 gross = F(h, "FVK_SUMABRUTTO")->AsCurrency();
-    const Amount4 settled = F(h, "FVK_KWOTAROZLICZONA")->AsCurrency();
-    paid = ClampPaidAmount('K', paid, gross, settled);
-    F(h, "FVK_KWOTAWPLACONA")->SetAsCurrency(paid);
-    F(h, "FVK_KWOTADOZAPLATY")->SetAsCurrency(gross - paid);
-    F(h, "FVK_KWOTADOROZLICZENIA")->SetAsCurrency(gross - paid - settled);
-}
-
 void TFvKorektaDane::SetPaidAmount(Amount4 paid)
 {
     editHeader([&](TQuery&) { setPaidInEdit(paid); });
@@ -351,16 +261,6 @@ void TFvKorektaDane::SetProcedureFlag(const QString& column, bool on)
 }
 
 // ---- lines
-
-void TFvKorektaDane::EditLine()
-{
-    if (!m_lines->IsEmpty()) m_lines->Edit();
-}
-
-void TFvKorektaDane::CancelLine()
-{
-    if (m_lines->State() != dsBrowse) m_lines->Cancel();
-}
 
 void TFvKorektaDane::PostLine()
 {

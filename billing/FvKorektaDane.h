@@ -4,6 +4,7 @@
 // before and after, its buyer) with every rule the editor applies. Each
 // change is written at once inside the transaction that the editor's opener
 // holds. No widgets here.
+#include "billing/DokumentDane.h"
 #include "billing/Pozycje.h"
 #include "core/Amount4.h"
 
@@ -32,21 +33,13 @@ int CreateCorrectionFromFv(int fvIndex, bool zeroAfter);
 // correction: the first refused condition's message, or empty.
 QString CheckCorrectionLineInput(const TLineInput& after);
 
-class TFvKorektaDane
+class TFvKorektaDane : public TDokumentDane
 {
 public:
     TFvKorektaDane();
-    ~TFvKorektaDane();
-    TFvKorektaDane(const TFvKorektaDane&) = delete;
-    TFvKorektaDane& operator=(const TFvKorektaDane&) = delete;
+    ~TFvKorektaDane() override;
 
-    TQuery* Header() const { return m_header.get(); }
-    TQuery* Lines() const { return m_lines.get(); }
-    TQuery* User() const { return m_user.get(); }
-
-    // Set by the editor from its caption ("Wystawianie nowej korekty").
-    bool IsNew = false;
-    bool OkPressed = false;
+    // IsNew is set by the editor from its caption ("Wystawianie nowej korekty").
     // The gap and duplicate questions of a new correction; unset answers "Nie".
     std::function<bool(const QString& question)> AskOperator;
 
@@ -59,15 +52,6 @@ public:
     // Today's VAT labels, the number text (replaces the placeholder of a new
     // correction), the issuer, the lines and the sums.
     void Show();
-    void Hide();
-
-    // ---- values shown
-    TField* Field(const QString& name) const;
-    int CurrentIndex() const;
-    QDate IssueDate() const;
-    QDate DueDate() const;
-    QString TermText() const;
-    QString BuyerAddressText() const;
 
     // ---- what the operator changes
     void SetIssueDate(const QDate& date); // the number stays
@@ -84,11 +68,9 @@ public:
     void SetProcedureFlag(const QString& column, bool on);
 
     // ---- lines
-    void EditLine();
     // Writes the line (empty quantity or discount as 0), recomputes its
     // after-values and the sums, keeps the row current.
-    void PostLine();
-    void CancelLine();
+    void PostLine() override;
     // The after-values of the current line and the correction's sums.
     void Recalc();
 
@@ -99,15 +81,9 @@ public:
     void Save();
 
 private:
-    void editHeader(const std::function<void(TQuery&)>& change);
     void rebuildNumberText();
-    void setPaidInEdit(Amount4 paid);
-    void refreshHeader();
     void renumber(int number);
     void copyBuyer();
 
-    std::unique_ptr<TQuery> m_header;
-    std::unique_ptr<TQuery> m_lines;
-    std::unique_ptr<TQuery> m_user;
     std::unique_ptr<TQuery> m_forms;
 };

@@ -174,25 +174,16 @@ QWidget* TFormFvKorektaWystaw::buildLines()
 QWidget* TFormFvKorektaWystaw::buildPayment()
 {
     auto* box = new QWidget(this);
-    const TPaymentBox payment = BuildPaymentBox(box);
+    const TPaymentBox payment =
+        BuildPaymentBox(box, [this](int days) { change([this, days] { m_dane->SetTermDays(days); }); });
     TerminForma = payment.box;
     FormaPlatnosci = payment.forms;
     TerminPlatnosci = payment.due;
     IloscDni = payment.days;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 6; ++i)
         Dni[i] = payment.dni[i];
-        const int days = kTermDays[i];
-        connect(Dni[i], &QPushButton::clicked, this,
-                [this, days] { change([this, days] { m_dane->SetTermDays(days); }); });
-    }
-    KwotaWplacona = new QLineEdit(box);
-    KwotaWplacona->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    KwotaWplacona->setMaximumWidth(130);
-    new TFieldKeyFilter(KwotaWplacona, TFieldKeyFilter::Mode::Signed);
-    PozostaloDoZaplaty = new QLabel(box);
-    PozostaloDoZaplaty->setFont(BoldFont(font()));
-    PozostaloDoZaplaty->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    PozostaloDoZaplaty->setMinimumWidth(130);
+    KwotaWplacona = payment.paid;
+    PozostaloDoZaplaty = payment.left;
     auto* amounts = new QGridLayout;
     amounts->addWidget(new QLabel(QStringLiteral("Kwota wpłacona"), box), 0, 0);
     amounts->addWidget(KwotaWplacona, 0, 1);
@@ -358,18 +349,7 @@ void TFormFvKorektaWystaw::Koryguj()
     m_lineDialog->Lines = d.Lines();
     m_lineDialog->Header = d.Header();
     m_lineDialog->setWindowTitle(QStringLiteral("Korekta pozycji"));
-    if (m_lineDialog->exec() == QDialog::Accepted) {
-        try {
-            d.PostLine();
-        } catch (...) {
-            d.CancelLine();
-            showHeader();
-            throw;
-        }
-    } else {
-        d.CancelLine();
-    }
-    showHeader();
+    RunLineDialog(m_lineDialog, d, [this] { showHeader(); });
     PozycjePo->setFocus();
 }
 

@@ -70,23 +70,11 @@ void CopyBuyerColumns(const TQuery& user, TQuery& header, const QString& prefix,
 }
 
 TFvWystawDane::TFvWystawDane()
-    : m_header(std::make_unique<TQuery>()), m_lines(std::make_unique<TQuery>()),
-      m_user(std::make_unique<TQuery>())
+    : TDokumentDane(
+          QStringLiteral("FV_"), 'F', QStringLiteral("FVP_"),
+          QStringLiteral("select * from FvPozycje where FVP_INDEXFAKTURA=:FV_INDEX order by FVP_NAZWAUSLUGI"),
+          {QStringLiteral("FVP_RABAT"), QStringLiteral("FVP_ILOSC")})
 {
-    m_header->RequestLive = true;
-    m_header->BeforePost = [](TQuery& q) {
-        F(q, "FV_OPERATORID")->SetAsInteger(OperatorId);
-        F(q, "FV_DATAMODYFIKACJI")->SetAsDateTime(QDateTime::currentDateTime());
-    };
-    m_lines->RequestLive = true;
-    m_lines->SetSQL(
-        QStringLiteral("select * from FvPozycje where FVP_INDEXFAKTURA=:FV_INDEX order by FVP_NAZWAUSLUGI"));
-    m_lines->BeforePost = [](TQuery& q) {
-        for (const char* name : {"FVP_RABAT", "FVP_ILOSC"})
-            if (F(q, name)->AsString().isEmpty()) F(q, name)->SetAsInteger(0);
-        F(q, "FVP_OPERATORID")->SetAsInteger(OperatorId);
-        F(q, "FVP_DATAMODYFIKACJI")->SetAsDateTime(QDateTime::currentDateTime());
-    };
 }
 
 TFvWystawDane::~TFvWystawDane() = default;
@@ -211,108 +199,7 @@ void TFvWystawDane::Show()
     openLines();
 }
 
-void TFvWystawDane::Hide()
-{
-    if (m_header->Active() && !m_header->IsEmpty()) {
-        if (m_header->State() != dsBrowse) m_header->Cancel();
-        RecalcUserSaldoAndCache(F(*m_header, "FV_INDEXUSER")->AsInteger());
-    }
-    m_reservation.reset();
-    m_lines->Close();
-    m_header->Close();
-    m_user->Close();
-}
-
-void TFvWystawDane::openLines()
-{
-    m_lines->Close();
-    m_lines->BindArgs({CurrentIndex()});
-    m_lines->Open();
-}
-
-// ---- values
-
-TField* TFvWystawDane::Field(const QString& name) const
-{
-    return m_header->FieldByName(name);
-}
-
-int TFvWystawDane::CurrentIndex() const
-{
-    return m_header->Active() && !m_header->IsEmpty() ? F(*m_header, "FV_INDEX")->AsInteger() : 0;
-}
-
-QDate TFvWystawDane::IssueDate() const
-{
-    return F(*m_header, "FV_DATAWYSTAWIENIA")->AsDate();
-}
-
-QDate TFvWystawDane::DueDate() const
-{
-    return F(*m_header, "FV_DATAPLATNOSCI")->AsDate();
-}
-
-int TFvWystawDane::TermDays() const
-{
-    const QDate issue = IssueDate();
-    const QDate due = DueDate();
-    return issue.isValid() && due.isValid() ? int(issue.daysTo(due)) : 0;
-}
-
-QString TFvWystawDane::TermText() const
-{
-    return QString::number(TermDays()) + QStringLiteral(" dni");
-}
-
-Amount4 TFvWystawDane::Gross() const
-{
-    return F(*m_header, "FV_SUMABRUTTO")->AsCurrency();
-}
-
-Amount4 TFvWystawDane::Paid() const
-{
-    return F(*m_header, "FV_KWOTAWPLACONA")->AsCurrency();
-}
-
-Amount4 TFvWystawDane::LeftToPay() const
-{
-    return F(*m_header, "FV_KWOTADOZAPLATY")->AsCurrency();
-}
-
-QString TFvWystawDane::BuyerStreetText() const
-{
-    QString t = F(*m_header, "FV_ADR_ULICA")->AsString() + QLatin1Char(' ') +
-                F(*m_header, "FV_ADR_NRDOMU")->AsString();
-    const QString flat = F(*m_header, "FV_ADR_NRLOKALU")->AsString();
-    if (!flat.isEmpty()) t += QLatin1Char('/') + flat;
-    return t;
-}
-
-QString TFvWystawDane::BuyerAddressText() const
-{
-    return BuyerStreetText() + QStringLiteral("  ") + F(*m_header, "FV_ADR_KOD")->AsString() +
-           QLatin1Char(' ') + F(*m_header, "FV_ADR_MIEJSCOWOSC")->AsString();
-}
-
 // ---- changes of the header
-
-void TFvWystawDane::editHeader(const std::function<void(TQuery&)>& change)
-{
-    TQuery& h = *m_header;
-    if (h.State() == dsBrowse) h.Edit();
-    try {
-        change(h);
-        h.Post();
-    } catch (...) {
-        if (h.State() != dsBrowse) h.Cancel();
-        throw;
-    }
-}
-
-void TFvWystawDane::refreshHeader()
-{
-    RefreshQuery(m_header.get(), QStringLiteral("FV_INDEX"));
-}
 
 void TFvWystawDane::rebuildNumberText()
 {
@@ -395,17 +282,6 @@ void TFvWystawDane::dueDateChanged(const QDate& due)
     m_paidTyped = false;
 }
 
-void TFvWystawDane::setPaidInEdit(Amount4 paid)
-{
-    TQuery& h = *m_header;
-    const Amount4 gross = Gross();
-    const Amount4 settled = F(h, "FV_KWOTAROZLICZONA")->AsCurrency();
-    paid = ClampPaidAmount('F', paid, gross, settled);
-    F(h, "FV_KWOTAWPLACONA")->SetAsCurrency(paid);
-    F(h, "FV_KWOTADOZAPLATY")->SetAsCurrency(gross - paid);
-    F(h, "FV_KWOTADOROZLICZENIA")->SetAsCurrency(gross - paid - settled);
-}
-
 void TFvWystawDane::SetPaidAmount(Amount4 paid)
 {
     editHeader([&](TQuery&) { setPaidInEdit(paid); });
@@ -451,17 +327,6 @@ void TFvWystawDane::AppendLine()
     F(l, "FVP_RABAT")->SetAsInteger(0);
     F(l, "FVP_STAWKAVAT_TXT")->SetAsString(VatRateTexts().value(0));
     F(l, "FVP_GTU")->SetAsInteger(0);
-}
-
-void TFvWystawDane::EditLine()
-{
-    if (m_lines->IsEmpty()) return;
-    m_lines->Edit();
-}
-
-void TFvWystawDane::CancelLine()
-{
-    if (m_lines->State() != dsBrowse) m_lines->Cancel();
 }
 
 void TFvWystawDane::PostLine()

@@ -4,6 +4,7 @@
 // written at once inside the transaction that the editor's opener holds; the
 // opener commits on "Zapisz" and rolls back on "Anuluj". No widgets here: the
 // window only shows these values and forwards what the operator does.
+#include "billing/DokumentDane.h"
 #include "core/Amount4.h"
 
 #include <QDate>
@@ -17,22 +18,14 @@ class TField;
 class TNumberReservation;
 class TQuery;
 
-class TFvWystawDane
+class TFvWystawDane : public TDokumentDane
 {
 public:
     TFvWystawDane();
-    ~TFvWystawDane();
-    TFvWystawDane(const TFvWystawDane&) = delete;
-    TFvWystawDane& operator=(const TFvWystawDane&) = delete;
-
-    TQuery* Header() const { return m_header.get(); }
-    TQuery* Lines() const { return m_lines.get(); }
-    TQuery* User() const { return m_user.get(); }
+    ~TFvWystawDane() override;
 
     // FV_INDEX of the row inserted when a new invoice was shown; 0 otherwise.
     int FvIndex = 0;
-    bool IsNew = false;
-    bool OkPressed = false;
 
     // How Save asks the operator a yes/no question (the number gap, a
     // duplicate number) and tells him a warning or an error. The editor
@@ -54,24 +47,10 @@ public:
     // A new header row gets its labels, date, issuer, number, payment form and
     // due date and is written; every opening copies the buyer's current data.
     void Show();
-    // The buyer's balance and cache, then the sets are closed.
-    void Hide();
 
     // ---- values shown
-    TField* Field(const QString& name) const;
-    int CurrentIndex() const; // FV_INDEX of the header row
-    QDate IssueDate() const;
-    QDate DueDate() const;
-    int TermDays() const;     // due - issue
-    QString TermText() const; // "21 dni"
-    Amount4 Gross() const;
-    Amount4 Paid() const;
-    Amount4 LeftToPay() const;
     // True when another invoice already carries this number text (shown in red).
     bool NumberTextTaken() const { return m_numberTaken; }
-    // "street nr/flat" and that + "  " + postal code + " " + town.
-    QString BuyerStreetText() const;
-    QString BuyerAddressText() const;
 
     // ---- what the operator changes
     // The number field's text (digits only); an empty text counts as 0.
@@ -95,11 +74,9 @@ public:
     // A new line of this invoice in insert state (quantity 1, "szt.", no
     // discount, the rate of group A); the line dialog fills it.
     void AppendLine();
-    void EditLine();
     // Writes the line (empty quantity or discount as 0), recomputes it and the
     // sums; a cash invoice due on its issue day is then paid in full.
-    void PostLine();
-    void CancelLine();
+    void PostLine() override;
     // Removes the current line when `remove` (the operator's answer), then re-reads and recomputes.
     void DeleteLine(bool remove);
     // Copies the subscriber's template items valid today as lines.
@@ -116,20 +93,12 @@ public:
 private:
     bool ask(const QString& question) const;
     void tell(const QString& text, bool error) const;
-    void editHeader(const std::function<void(TQuery&)>& change);
     void rebuildNumberText();
     void dueDateChanged(const QDate& due);
-    void setPaidInEdit(Amount4 paid);
-    void refreshHeader();
-    void openLines();
     TQuery* paymentForms();
     int userPodmiot() const;
 
-    std::unique_ptr<TQuery> m_header;
-    std::unique_ptr<TQuery> m_lines;
-    std::unique_ptr<TQuery> m_user;
     std::unique_ptr<TQuery> m_ownForms; // without a data module (tools, tests)
-    std::unique_ptr<TNumberReservation> m_reservation;
     bool m_numberTaken = false;
     // The operator typed the paid amount on a new invoice: later sums keep it.
     bool m_paidTyped = false;

@@ -111,25 +111,16 @@ QWidget* TFormPzWystaw::buildTop()
 QWidget* TFormPzWystaw::buildPayment()
 {
     auto* box = new QWidget(this);
-    const TPaymentBox payment = BuildPaymentBox(box);
+    const TPaymentBox payment =
+        BuildPaymentBox(box, [this](int days) { change([this, days] { m_dane->SetTermDays(days); }); });
     TerminForma = payment.box;
     FormaPlatnosci = payment.forms;
     TerminPlatnosci = payment.due;
     IloscDni = payment.days;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 6; ++i)
         Dni[i] = payment.dni[i];
-        const int days = kTermDays[i];
-        connect(Dni[i], &QPushButton::clicked, this,
-                [this, days] { change([this, days] { m_dane->SetTermDays(days); }); });
-    }
-    KwotaWplacona = new QLineEdit(box);
-    KwotaWplacona->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    KwotaWplacona->setMaximumWidth(130);
-    new TFieldKeyFilter(KwotaWplacona, TFieldKeyFilter::Mode::Signed);
-    PozostaloDoZaplaty = new QLabel(box);
-    PozostaloDoZaplaty->setFont(BoldFont(font()));
-    PozostaloDoZaplaty->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    PozostaloDoZaplaty->setMinimumWidth(130);
+    KwotaWplacona = payment.paid;
+    PozostaloDoZaplaty = payment.left;
     auto* amounts = new QGridLayout;
     amounts->addWidget(new QLabel(QStringLiteral("Kwota wpłacona"), box), 0, 0);
     amounts->addWidget(KwotaWplacona, 0, 1);
@@ -273,18 +264,7 @@ void TFormPzWystaw::runLineDialog(const QString& caption)
     m_lineDialog->Lines = m_dane->Lines();
     m_lineDialog->Header = m_dane->Header();
     m_lineDialog->setWindowTitle(caption);
-    if (m_lineDialog->exec() == QDialog::Accepted) {
-        try {
-            m_dane->PostLine();
-        } catch (...) {
-            m_dane->CancelLine();
-            showHeader();
-            throw;
-        }
-    } else {
-        m_dane->CancelLine();
-    }
-    showHeader();
+    RunLineDialog(m_lineDialog, *m_dane, [this] { showHeader(); });
     Pozycje->setFocus();
 }
 

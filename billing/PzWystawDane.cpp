@@ -21,23 +21,12 @@ TField* F(const TQuery& q, const char* name)
 } // namespace
 
 TPzWystawDane::TPzWystawDane()
-    : m_header(std::make_unique<TQuery>()), m_lines(std::make_unique<TQuery>()),
-      m_user(std::make_unique<TQuery>()), m_forms(std::make_unique<TQuery>())
+    : TDokumentDane(
+          QStringLiteral("PZ_"), 'P', QStringLiteral("PZP_"),
+          QStringLiteral("select * from PzPozycje where PZP_INDEXPZ=:PZ_INDEX order by PZP_NAZWAUSLUGI"),
+          {QStringLiteral("PZP_RABAT"), QStringLiteral("PZP_ILOSC")}),
+      m_forms(std::make_unique<TQuery>())
 {
-    m_header->RequestLive = true;
-    m_header->BeforePost = [](TQuery& q) {
-        F(q, "PZ_OPERATORID")->SetAsInteger(OperatorId);
-        F(q, "PZ_DATAMODYFIKACJI")->SetAsDateTime(QDateTime::currentDateTime());
-    };
-    m_lines->RequestLive = true;
-    m_lines->SetSQL(
-        QStringLiteral("select * from PzPozycje where PZP_INDEXPZ=:PZ_INDEX order by PZP_NAZWAUSLUGI"));
-    m_lines->BeforePost = [](TQuery& q) {
-        for (const char* name : {"PZP_RABAT", "PZP_ILOSC"})
-            if (F(q, name)->AsString().isEmpty()) F(q, name)->SetAsInteger(0);
-        F(q, "PZP_OPERATORID")->SetAsInteger(OperatorId);
-        F(q, "PZP_DATAMODYFIKACJI")->SetAsDateTime(QDateTime::currentDateTime());
-    };
     m_forms->SetSQL(QStringLiteral("select * from FormyPlatnosci order by FP_NAZWA"));
 }
 
@@ -132,75 +121,6 @@ void TPzWystawDane::Show()
     openLines();
 }
 
-void TPzWystawDane::Hide()
-{
-    if (m_header->Active() && !m_header->IsEmpty()) {
-        if (m_header->State() != dsBrowse) m_header->Cancel();
-        RecalcUserSaldoAndCache(F(*m_header, "PZ_INDEXUSER")->AsInteger());
-    }
-    m_reservation.reset();
-    m_lines->Close();
-    m_header->Close();
-    m_user->Close();
-}
-
-void TPzWystawDane::openLines()
-{
-    m_lines->Close();
-    m_lines->BindArgs({CurrentIndex()});
-    m_lines->Open();
-}
-
-TField* TPzWystawDane::Field(const QString& name) const
-{
-    return m_header->FieldByName(name);
-}
-
-int TPzWystawDane::CurrentIndex() const
-{
-    return m_header->Active() && !m_header->IsEmpty() ? F(*m_header, "PZ_INDEX")->AsInteger() : 0;
-}
-
-QDate TPzWystawDane::IssueDate() const
-{
-    return F(*m_header, "PZ_DATAWYSTAWIENIA")->AsDate();
-}
-
-QDate TPzWystawDane::DueDate() const
-{
-    return F(*m_header, "PZ_DATAPLATNOSCI")->AsDate();
-}
-
-QString TPzWystawDane::TermText() const
-{
-    const QDate issue = IssueDate(), due = DueDate();
-    return QString::number(issue.isValid() && due.isValid() ? issue.daysTo(due) : 0) + QStringLiteral(" dni");
-}
-
-QString TPzWystawDane::BuyerAddressText() const
-{
-    const TQuery& h = *m_header;
-    QString street = F(h, "PZ_ADR_ULICA")->AsString() + QLatin1Char(' ') + F(h, "PZ_ADR_NRDOMU")->AsString();
-    const QString flat = F(h, "PZ_ADR_NRLOKALU")->AsString();
-    if (!flat.isEmpty()) street += QLatin1Char('/') + flat;
-    return street + QStringLiteral("  ") + F(h, "PZ_ADR_KOD")->AsString() + QLatin1Char(' ') +
-           F(h, "PZ_ADR_MIEJSCOWOSC")->AsString();
-}
-
-void TPzWystawDane::editHeader(const std::function<void(TQuery&)>& change)
-{
-    TQuery& h = *m_header;
-    if (h.IsEmpty()) return;
-    if (h.State() == dsBrowse) h.Edit();
-    try {
-        change(h);
-        h.Post();
-    } catch (...) {
-        if (h.State() != dsBrowse) h.Cancel();
-        throw;
-    }
-}
-
 void TPzWystawDane::rebuildNumberText()
 {
     TQuery& h = *m_header;
@@ -275,17 +195,6 @@ void TPzWystawDane::dueDateChanged(const QDate& due)
     m_paidTyped = false;
 }
 
-void TPzWystawDane::setPaidInEdit(Amount4 paid)
-{
-    TQuery& h = *m_header;
-    const Amount4 gross = F(h, "PZ_SUMABRUTTO")->AsCurrency();
-    const Amount4 settled = F(h, "PZ_KWOTAROZLICZONA")->AsCurrency();
-    paid = ClampPaidAmount('P', paid, gross, settled);
-    F(h, "PZ_KWOTAWPLACONA")->SetAsCurrency(paid);
-    F(h, "PZ_KWOTADOZAPLATY")->SetAsCurrency(gross - paid);
-    F(h, "PZ_KWOTADOROZLICZENIA")->SetAsCurrency(gross - paid - settled);
-}
-
 void TPzWystawDane::SetPaidAmount(Amount4 paid)
 {
     editHeader([&](TQuery&) { setPaidInEdit(paid); });
@@ -307,16 +216,6 @@ void TPzWystawDane::AppendLine()
     F(l, "PZP_ILOSC")->SetAsInteger(1);
     F(l, "PZP_JEDNMIARY")->SetAsString(QStringLiteral("szt."));
     F(l, "PZP_RABAT")->SetAsInteger(0);
-}
-
-void TPzWystawDane::EditLine()
-{
-    if (!m_lines->IsEmpty()) m_lines->Edit();
-}
-
-void TPzWystawDane::CancelLine()
-{
-    if (m_lines->State() != dsBrowse) m_lines->Cancel();
 }
 
 void TPzWystawDane::PostLine()

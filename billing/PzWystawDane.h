@@ -3,6 +3,7 @@
 // with the rules the editor applies (gross-only lines, no VAT, no tax
 // numbers). Each change is written at once inside the opener's transaction.
 // No widgets here.
+#include "billing/DokumentDane.h"
 #include "core/Amount4.h"
 
 #include <QDate>
@@ -14,22 +15,14 @@ class TField;
 class TNumberReservation;
 class TQuery;
 
-class TPzWystawDane
+class TPzWystawDane : public TDokumentDane
 {
 public:
     TPzWystawDane();
-    ~TPzWystawDane();
-    TPzWystawDane(const TPzWystawDane&) = delete;
-    TPzWystawDane& operator=(const TPzWystawDane&) = delete;
-
-    TQuery* Header() const { return m_header.get(); }
-    TQuery* Lines() const { return m_lines.get(); }
-    TQuery* User() const { return m_user.get(); }
+    ~TPzWystawDane() override;
 
     // PZ_INDEX of the row inserted when a new demand was shown; 0 otherwise.
     int PzIndex = 0;
-    bool IsNew = false;
-    bool OkPressed = false;
     // The zero-value notice of "Zapisz"; unset shows nothing.
     std::function<void(const QString& text)> TellOperator;
 
@@ -43,15 +36,6 @@ public:
     // A new row gets its number, dates, issuer and payment form and is
     // written; every opening copies the buyer's current name and address.
     void Show();
-    void Hide();
-
-    // ---- values shown
-    TField* Field(const QString& name) const;
-    int CurrentIndex() const;
-    QDate IssueDate() const;
-    QDate DueDate() const;
-    QString TermText() const;
-    QString BuyerAddressText() const;
 
     // ---- what the operator changes
     void SetNumberText(const QString& digits);
@@ -65,11 +49,9 @@ public:
 
     // ---- lines
     void AppendLine();
-    void EditLine();
     // Writes the line, recomputes it and the sums; a cash demand due on its
     // issue day is then paid in full.
-    void PostLine();
-    void CancelLine();
+    void PostLine() override;
     void DeleteLine(bool remove);
     // Copies the subscriber's template items valid today (an item whose end
     // date is '0000-00-00' is not valid here).
@@ -80,17 +62,10 @@ public:
     void Save();
 
 private:
-    void editHeader(const std::function<void(TQuery&)>& change);
     void rebuildNumberText();
     void dueDateChanged(const QDate& due);
-    void setPaidInEdit(Amount4 paid);
-    void openLines();
     TQuery* paymentForms();
 
-    std::unique_ptr<TQuery> m_header;
-    std::unique_ptr<TQuery> m_lines;
-    std::unique_ptr<TQuery> m_user;
     std::unique_ptr<TQuery> m_forms;
-    std::unique_ptr<TNumberReservation> m_reservation;
     bool m_paidTyped = false;
 };
