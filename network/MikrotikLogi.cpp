@@ -9,6 +9,7 @@
 #include "core/ProgramExit.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/WorkerThreads.h"
 #include "platform/FtpClient.h"
 
 #include <QCoreApplication>
@@ -16,8 +17,8 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
-#include <thread>
 
 namespace {
 
@@ -71,10 +72,11 @@ void downloadLog(const TRouterFtp& router, const TLogKind& kind, QString& text)
     }
 }
 
-// One poll at a time: the thread of the last poll, joined before the next starts.
+// One poll at a time. The poll runs as a worker, so the program's end stops
+// and joins it like every other thread.
 std::mutex pollMutex;
-std::thread pollThread;
-std::atomic<bool> pollRunning{false};
+std::condition_variable pollDone;
+bool pollRunning = false;
 
 } // namespace
 
@@ -181,24 +183,33 @@ void MikrotikStatusThreadProc(const TRouterFtp& router, bool barActive)
 
 bool StartMikrotikStatusPoll()
 {
-    std::lock_guard<std::mutex> lock(pollMutex);
-    if (pollRunning) return false;
-    if (pollThread.joinable()) pollThread.join();
+    {
+        std::lock_guard<std::mutex> lock(pollMutex);
+        if (pollRunning) return false;
+        pollRunning = true;
+    }
     const auto& active = MikrotikIndicatorHooks().barActive;
     const bool barActive = active && active();
     const TRouterFtp router = CurrentMikrotikRouter();
-    pollRunning = true;
-    pollThread = std::thread([router, barActive] {
-        MikrotikStatusThreadProc(router, barActive);
-        pollRunning = false;
+    StartWorker([router, barActive](const std::atomic<bool>& stop) {
+        try {
+            if (!stop) MikrotikStatusThreadProc(router, barActive);
+        } catch (...) {
+            // The next poll tries again; the indicator keeps its last look.
+        }
+        {
+            std::lock_guard<std::mutex> lock(pollMutex);
+            pollRunning = false;
+        }
+        pollDone.notify_all();
     });
     return true;
 }
 
 void WaitMikrotikStatusPoll()
 {
-    std::lock_guard<std::mutex> lock(pollMutex);
-    if (pollThread.joinable()) pollThread.join();
+    std::unique_lock<std::mutex> lock(pollMutex);
+    pollDone.wait(lock, [] { return !pollRunning; });
 }
 
 void CheckMikrotikDevices(int routerIndex, QString& report)

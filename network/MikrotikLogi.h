@@ -57,9 +57,10 @@ void MikrotikStatusThreadProc(const TRouterFtp& router, bool barActive);
 // The poll's read timeout: 1000 ms (tests on a busy machine allow more).
 extern std::atomic<int> MikrotikPollTimeoutMs;
 // What the router-state timer calls every 5 s: starts one poll of the current
-// router on a thread of its own; false (nothing started) while the last poll runs.
+// router on a worker thread (joined at program end like every worker); false
+// (nothing started) while the last poll runs.
 bool StartMikrotikStatusPoll();
-// Waits for a running poll (program end, tests).
+// Waits for a running poll to finish.
 void WaitMikrotikStatusPoll();
 
 // The five checks of the router's active devices; "Pominięto" while the

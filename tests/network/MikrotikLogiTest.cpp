@@ -4,6 +4,7 @@
 #include "core/DataModule.h"
 #include "core/DbIni.h"
 #include "core/Query.h"
+#include "core/WorkerThreads.h"
 #include "platform/FtpClient.h"
 #include "tests/network/MikrotikFixture.h"
 #include "tests/network/RouterStubs.h"
@@ -173,6 +174,13 @@ TEST_F(MikrotikLogDbTest, PollColoursTheIndicatorByTheRoutersLog)
         EXPECT_EQ(shown.color, c.color) << c.name;
         EXPECT_EQ(shown.hint, c.hint ? QString::fromUtf8(c.hint) : QString()) << c.name;
     }
+
+    // The program's end stops and joins a poll still under way, like every worker.
+    ASSERT_TRUE(StartMikrotikStatusPoll());
+    StopAndJoinWorkers();
+    EXPECT_EQ(RunningWorkers(), 0);
+    EXPECT_TRUE(StartMikrotikStatusPoll()) << "a joined poll still counted as running";
+    WaitMikrotikStatusPoll();
 }
 
 TEST_F(MikrotikLogDbTest, ScriptToOneDeviceAnswersItsLog)
