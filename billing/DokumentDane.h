@@ -80,3 +80,19 @@ private:
     QString m_prefix;
     char m_kind;
 };
+
+// The invoice and the payment demand also add and remove lines; a correction
+// only changes the lines it took over.
+class TDokumentZPozycjami : public TDokumentDane
+{
+public:
+    // A new line in insert state; the line dialog fills it.
+    virtual void AppendLine() = 0;
+    // Removes the current line when `remove` (the operator's answer), then re-reads and recomputes.
+    virtual void DeleteLine(bool remove) = 0;
+    // Copies the subscriber's template items valid today as lines.
+    virtual void AddFromTemplate() = 0;
+
+protected:
+    using TDokumentDane::TDokumentDane;
+};

@@ -5,6 +5,8 @@
 #include "billing/Pozycje.h"
 #include "core/DateTimePicker.h"
 #include "core/DedicatedSession.h"
+#include "core/DialogPL.h"
+#include "core/FormEx.h"
 #include "core/Query.h"
 #include "core/QueryModel.h"
 #include "core/VatRates.h"
@@ -16,6 +18,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -234,6 +237,88 @@ void RunLineDialog(QDialog* dialog, TDokumentDane& dane, const std::function<voi
         dane.CancelLine();
     }
     showHeader();
+}
+
+TLinesCommands::TLinesCommands(TFormEx* form, QTableView* grid, TFormPozycjaDokumentu* dialog,
+                               TDokumentZPozycjami& dane, QString deleteQuestion,
+                               std::function<void()> showHeader)
+    : QObject(form), m_form(form), m_grid(grid), m_dialog(dialog), m_dane(dane),
+      m_deleteQuestion(std::move(deleteQuestion)), m_showHeader(std::move(showHeader))
+{
+    QWidget* box = grid->parentWidget();
+    DodajBtn = new QPushButton(QStringLiteral("Dodaj"), box);
+    EdytujBtn = new QPushButton(QStringLiteral("Edytuj"), box);
+    UsunBtn = new QPushButton(QStringLiteral("Usuń"), box);
+    ZSzablonuBtn = new QPushButton(QStringLiteral("Dodaj z szablonu"), box);
+    Buttons = new QVBoxLayout;
+    for (QPushButton* b : {DodajBtn, EdytujBtn, UsunBtn, ZSzablonuBtn}) {
+        b->setAutoDefault(false);
+        b->setMinimumWidth(130);
+        Buttons->addWidget(b);
+    }
+    Buttons->addStretch();
+    auto guarded = [this](void (TLinesCommands::*handler)()) {
+        return [this, handler] { m_form->RunGuarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(DodajBtn, &QPushButton::clicked, this, guarded(&TLinesCommands::Add));
+    connect(EdytujBtn, &QPushButton::clicked, this, guarded(&TLinesCommands::Edit));
+    connect(UsunBtn, &QPushButton::clicked, this, guarded(&TLinesCommands::Remove));
+    connect(ZSzablonuBtn, &QPushButton::clicked, this, guarded(&TLinesCommands::FromTemplate));
+    connect(grid, &QTableView::doubleClicked, this, guarded(&TLinesCommands::addOrEdit));
+    grid->installEventFilter(this);
+}
+
+void TLinesCommands::runDialog(const QString& caption)
+{
+    m_dialog->Lines = m_dane.Lines();
+    m_dialog->Header = m_dane.Header();
+    m_dialog->setWindowTitle(caption);
+    RunLineDialog(m_dialog, m_dane, m_showHeader);
+    m_grid->setFocus();
+}
+
+void TLinesCommands::Add()
+{
+    m_dane.AppendLine();
+    runDialog(QStringLiteral("Dodawanie pozycji"));
+}
+
+void TLinesCommands::Edit()
+{
+    if (m_dane.Lines()->IsEmpty()) return;
+    m_dane.EditLine();
+    runDialog(QStringLiteral("Edycja pozycji"));
+}
+
+void TLinesCommands::addOrEdit()
+{
+    m_dane.Lines()->IsEmpty() ? Add() : Edit();
+}
+
+void TLinesCommands::Remove()
+{
+    if (m_dane.Lines()->IsEmpty()) return;
+    const bool yes = TMD::MessageDlg(m_deleteQuestion, mtConfirmation, mbYes | mbNo) == mrYes;
+    m_dane.DeleteLine(yes);
+    m_showHeader();
+}
+
+void TLinesCommands::FromTemplate()
+{
+    m_dane.AddFromTemplate();
+    m_showHeader();
+}
+
+bool TLinesCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_form->RunGuarded([this] { addOrEdit(); });
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace DokumentRamka

@@ -6,6 +6,7 @@
 #include "core/Amount4.h"
 
 #include <QFont>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -18,9 +19,13 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class QTableWidget;
+class QVBoxLayout;
 class QWidget;
 class TDateTimePicker;
 class TDokumentDane;
+class TDokumentZPozycjami;
+class TFormEx;
+class TFormPozycjaDokumentu;
 class TField;
 class TQuery;
 class TQueryModel;
@@ -67,6 +72,42 @@ void ShowVatSums(QTableWidget* grid, const std::function<TField*(const QString&)
 // OK posts it (a post that fails cancels it and the error goes on), any other
 // close cancels it. showHeader runs after either, so the sums are current.
 void RunLineDialog(QDialog* dialog, TDokumentDane& dane, const std::function<void()>& showHeader);
+
+// "Dodaj", "Edytuj", "Usuń" and "Dodaj z szablonu" beside the lines grid of
+// the invoice and demand editors; a double click or Enter on the grid adds
+// the first line or edits the current one. A child of the form.
+class TLinesCommands : public QObject
+{
+public:
+    TLinesCommands(TFormEx* form, QTableView* grid, TFormPozycjaDokumentu* dialog, TDokumentZPozycjami& dane,
+                   QString deleteQuestion, std::function<void()> showHeader);
+
+    QPushButton* DodajBtn = nullptr;
+    QPushButton* EdytujBtn = nullptr;
+    QPushButton* UsunBtn = nullptr;
+    QPushButton* ZSzablonuBtn = nullptr;
+    // The buttons' column, for the form's layout.
+    QVBoxLayout* Buttons = nullptr;
+
+    void Add();
+    void Edit();
+    void Remove();
+    void FromTemplate();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void runDialog(const QString& caption);
+    void addOrEdit();
+
+    TFormEx* m_form;
+    QTableView* m_grid;
+    TFormPozycjaDokumentu* m_dialog;
+    TDokumentZPozycjami& m_dane;
+    QString m_deleteQuestion;
+    std::function<void()> m_showHeader;
+};
 
 // "Zapisz" and "Anuluj", right-aligned.
 QWidget* BuildSaveCancelRow(QWidget* parent, QPushButton** save, QPushButton** cancel);

@@ -22,7 +22,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -49,8 +48,8 @@ TFormFvWystaw::TFormFvWystaw(QWidget* parent) : TFormEx(parent), m_dane(std::mak
     m_dane->TellOperator = [](const QString& text, bool error) {
         TMD::MessageDlg(text, error ? mtError : mtWarning, mbOK);
     };
-    buildUi();
     m_lineDialog = new TFormFvDodajPozycje(this);
+    buildUi();
 }
 
 TFormFvWystaw::~TFormFvWystaw() = default;
@@ -214,30 +213,19 @@ QWidget* TFormFvWystaw::buildLines()
                               {QStringLiteral("FVP_WARTOSCNETTO"), QStringLiteral("Wartość netto")},
                               {QStringLiteral("FVP_WARTOSCBRUTTO"), QStringLiteral("Wartość brutto")}},
                              &m_linesModel);
-    Pozycje->installEventFilter(this);
 
-    DodajBtn = new QPushButton(QStringLiteral("Dodaj"), box);
-    EdytujBtn = new QPushButton(QStringLiteral("Edytuj"), box);
-    UsunBtn = new QPushButton(QStringLiteral("Usuń"), box);
-    ZSzablonuBtn = new QPushButton(QStringLiteral("Dodaj z szablonu"), box);
-    auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {DodajBtn, EdytujBtn, UsunBtn, ZSzablonuBtn}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(130);
-        buttons->addWidget(b);
-    }
-    buttons->addStretch();
-    connect(DodajBtn, &QPushButton::clicked, this, [this] { RunGuarded([this] { Dodaj(); }); });
-    connect(EdytujBtn, &QPushButton::clicked, this, [this] { RunGuarded([this] { Edytuj(); }); });
-    connect(UsunBtn, &QPushButton::clicked, this, [this] { RunGuarded([this] { Usun(); }); });
-    connect(ZSzablonuBtn, &QPushButton::clicked, this, [this] { RunGuarded([this] { DodajZSzablonu(); }); });
-    connect(Pozycje, &QTableView::doubleClicked, this,
-            [this] { RunGuarded([this] { m_dane->Lines()->IsEmpty() ? Dodaj() : Edytuj(); }); });
+    m_lines = new TLinesCommands(this, Pozycje, m_lineDialog, *m_dane,
+                                 QStringLiteral("Czy usunąć wybrnaną pozycję z faktury?"),
+                                 [this] { showHeader(); });
+    DodajBtn = m_lines->DodajBtn;
+    EdytujBtn = m_lines->EdytujBtn;
+    UsunBtn = m_lines->UsunBtn;
+    ZSzablonuBtn = m_lines->ZSzablonuBtn;
 
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(Pozycje, 1);
-    row->addLayout(buttons);
+    row->addLayout(m_lines->Buttons);
     return box;
 }
 
@@ -343,55 +331,6 @@ void TFormFvWystaw::change(const std::function<void()>& action)
 }
 
 // ---- lines
-
-void TFormFvWystaw::runLineDialog(const QString& caption)
-{
-    m_lineDialog->Lines = m_dane->Lines();
-    m_lineDialog->Header = m_dane->Header();
-    m_lineDialog->setWindowTitle(caption);
-    RunLineDialog(m_lineDialog, *m_dane, [this] { showHeader(); });
-    Pozycje->setFocus();
-}
-
-void TFormFvWystaw::Dodaj()
-{
-    m_dane->AppendLine();
-    runLineDialog(QStringLiteral("Dodawanie pozycji"));
-}
-
-void TFormFvWystaw::Edytuj()
-{
-    if (m_dane->Lines()->IsEmpty()) return;
-    m_dane->EditLine();
-    runLineDialog(QStringLiteral("Edycja pozycji"));
-}
-
-void TFormFvWystaw::Usun()
-{
-    if (m_dane->Lines()->IsEmpty()) return;
-    const bool yes = TMD::MessageDlg(QStringLiteral("Czy usunąć wybrnaną pozycję z faktury?"), mtConfirmation,
-                                     mbYes | mbNo) == mrYes;
-    m_dane->DeleteLine(yes);
-    showHeader();
-}
-
-void TFormFvWystaw::DodajZSzablonu()
-{
-    m_dane->AddFromTemplate();
-    showHeader();
-}
-
-bool TFormFvWystaw::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == Pozycje && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            RunGuarded([this] { m_dane->Lines()->IsEmpty() ? Dodaj() : Edytuj(); });
-            return true;
-        }
-    }
-    return TFormEx::eventFilter(watched, event);
-}
 
 // ---- closing
 

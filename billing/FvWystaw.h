@@ -17,6 +17,9 @@ class QPushButton;
 class QTableView;
 class QTableWidget;
 class TDateTimePicker;
+namespace DokumentRamka {
+class TLinesCommands;
+}
 class TFormFvDodajPozycje;
 class TFvWystawDane;
 class TQueryModel;
@@ -69,16 +72,9 @@ public:
     // The line dialog, created with the editor.
     TFormFvDodajPozycje* LineDialog() const { return m_lineDialog; }
 
-    // The buttons' handlers (also what a double click or Enter on the grid does).
-    void Dodaj();
-    void Edytuj();
-    void Usun();
-    void DodajZSzablonu();
-
 protected:
     void showEvent(QShowEvent* e) override;
     void done(int r) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildUi();
@@ -89,12 +85,12 @@ private:
     // The header's values into the widgets.
     void showHeader();
     void fillPaymentForms();
-    void runLineDialog(const QString& caption);
     void change(const std::function<void()>& action);
 
     std::unique_ptr<TFvWystawDane> m_dane;
     TQueryModel* m_linesModel = nullptr;
     TFormFvDodajPozycje* m_lineDialog = nullptr;
+    DokumentRamka::TLinesCommands* m_lines = nullptr;
     bool m_loading = false;
 };
 

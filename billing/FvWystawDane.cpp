@@ -70,7 +70,7 @@ void CopyBuyerColumns(const TQuery& user, TQuery& header, const QString& prefix,
 }
 
 TFvWystawDane::TFvWystawDane()
-    : TDokumentDane(
+    : TDokumentZPozycjami(
           QStringLiteral("FV_"), 'F', QStringLiteral("FVP_"),
           QStringLiteral("select * from FvPozycje where FVP_INDEXFAKTURA=:FV_INDEX order by FVP_NAZWAUSLUGI"),
           {QStringLiteral("FVP_RABAT"), QStringLiteral("FVP_ILOSC")})

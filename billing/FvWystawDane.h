@@ -18,7 +18,7 @@ class TField;
 class TNumberReservation;
 class TQuery;
 
-class TFvWystawDane : public TDokumentDane
+class TFvWystawDane : public TDokumentZPozycjami
 {
 public:
     TFvWystawDane();
@@ -73,14 +73,14 @@ public:
     // ---- lines
     // A new line of this invoice in insert state (quantity 1, "szt.", no
     // discount, the rate of group A); the line dialog fills it.
-    void AppendLine();
+    void AppendLine() override;
     // Writes the line (empty quantity or discount as 0), recomputes it and the
     // sums; a cash invoice due on its issue day is then paid in full.
     void PostLine() override;
     // Removes the current line when `remove` (the operator's answer), then re-reads and recomputes.
-    void DeleteLine(bool remove);
+    void DeleteLine(bool remove) override;
     // Copies the subscriber's template items valid today as lines.
-    void AddFromTemplate();
+    void AddFromTemplate() override;
     // The document sums (PrzeliczPolaFv), the header re-read.
     void Recalc();
 

@@ -15,6 +15,9 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class TDateTimePicker;
+namespace DokumentRamka {
+class TLinesCommands;
+}
 class TFormPzDodajPozycje;
 class TPzWystawDane;
 
@@ -54,15 +57,9 @@ public:
     QPushButton* ZapiszBtn = nullptr;
     QPushButton* AnulujBtn = nullptr;
 
-    void Dodaj();
-    void Edytuj();
-    void Usun();
-    void DodajZSzablonu();
-
 protected:
     void showEvent(QShowEvent* e) override;
     void done(int r) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildUi();
@@ -71,11 +68,11 @@ private:
     QWidget* buildLines();
     QWidget* buildBottom();
     void showHeader();
-    void runLineDialog(const QString& caption);
     void change(const std::function<void()>& action);
 
     std::unique_ptr<TPzWystawDane> m_dane;
     TFormPzDodajPozycje* m_lineDialog = nullptr;
+    DokumentRamka::TLinesCommands* m_lines = nullptr;
     bool m_loading = false;
 };
 

@@ -21,7 +21,7 @@ TField* F(const TQuery& q, const char* name)
 } // namespace
 
 TPzWystawDane::TPzWystawDane()
-    : TDokumentDane(
+    : TDokumentZPozycjami(
           QStringLiteral("PZ_"), 'P', QStringLiteral("PZP_"),
           QStringLiteral("select * from PzPozycje where PZP_INDEXPZ=:PZ_INDEX order by PZP_NAZWAUSLUGI"),
           {QStringLiteral("PZP_RABAT"), QStringLiteral("PZP_ILOSC")}),

@@ -15,7 +15,7 @@ class TField;
 class TNumberReservation;
 class TQuery;
 
-class TPzWystawDane : public TDokumentDane
+class TPzWystawDane : public TDokumentZPozycjami
 {
 public:
     TPzWystawDane();
@@ -48,14 +48,14 @@ public:
     void SetPaidAmount(Amount4 paid);
 
     // ---- lines
-    void AppendLine();
+    void AppendLine() override;
     // Writes the line, recomputes it and the sums; a cash demand due on its
     // issue day is then paid in full.
     void PostLine() override;
-    void DeleteLine(bool remove);
+    void DeleteLine(bool remove) override;
     // Copies the subscriber's template items valid today (an item whose end
     // date is '0000-00-00' is not valid here).
-    void AddFromTemplate();
+    void AddFromTemplate() override;
     void Recalc();
 
     // ---- "Zapisz": stamps the issuer, recomputes, writes; tells of a zero sum.
