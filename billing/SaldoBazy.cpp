@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMetaObject>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -15,7 +16,9 @@ namespace {
 
 std::mutex g_mutex;
 std::condition_variable g_done;
-int g_running = 0;
+// Changed under g_mutex; atomic as well, since the thread sanitizer loses
+// track of the mutex around the waits of WaitAll.
+std::atomic<int> g_running = 0;
 
 // Timing rows belong to the shared connection's LogTemp; the worker never
 // touches that connection, so it hands them to the window thread.
