@@ -25,13 +25,14 @@ QString PaymentTermText(const QDate& issue, const QDate& due)
            (d == 1 ? QStringLiteral("dzień") : QStringLiteral("dni")) + QStringLiteral(" = ") + dueText;
 }
 
-std::vector<TFvVatRow> FvVatRows(const TQuery& fv, const QString& prefix)
+std::vector<TFvVatRow> FvVatRows(const TQuery& fv, const QString& prefix, bool negativeToo)
 {
     std::vector<TFvVatRow> rows;
     for (const char* g : {"A", "B", "C", "D", "G", "NP"}) {
         const QString s = QLatin1Char('_') + QLatin1String(g);
         const TField* brutto = fv.FindField(prefix + QStringLiteral("SUMABRUTTO") + s);
-        if (!brutto || brutto->AsCurrency().raw <= 0) continue;
+        if (!brutto || brutto->AsCurrency().raw == 0) continue;
+        if (!negativeToo && brutto->AsCurrency().raw < 0) continue;
         TFvVatRow r;
         r.opis = fv.FieldByName(prefix + QStringLiteral("OPISVAT") + s)->AsString();
         r.netto = fv.FieldByName(prefix + QStringLiteral("SUMANETTO") + s)->AsCurrency();
@@ -89,13 +90,25 @@ QString FvCorrespondenceBlock(const QString& czyAdresDoKoresp, const QString& ko
     return s;
 }
 
+QString FvkCorrespondenceBlock(const QString& czyAdresDoKoresp, const QString& korAdres,
+                               const QString& userAdres2, const QString& nip2Txt, const QString& jst,
+                               const QString& rola)
+{
+    const bool own = czyAdresDoKoresp == QLatin1String("1");
+    QString s = own && !korAdres.trimmed().isEmpty()
+                    ? korAdres
+                    : userAdres2 + QStringLiteral("\r\nJST:") + jst + QStringLiteral("   Rola:") + rola;
+    if (own && !nip2Txt.isEmpty()) s += QStringLiteral("\r\n") + nip2Txt;
+    return s;
+}
+
 TFvTransfer FvTransferValues(bool hideBalance, Amount4 kwotaDoZaplaty, Amount4 saldo, const QString& numerTxt,
-                             const QString& nrKlienta)
+                             const QString& nrKlienta, const QString& documentWord)
 {
     TFvTransfer t;
     if (hideBalance) {
         t.amount = kwotaDoZaplaty.abs();
-        t.title = QStringLiteral("Zapłata za: FAKTURA nr ") + numerTxt;
+        t.title = QStringLiteral("Zapłata za: ") + documentWord + numerTxt;
     } else {
         t.amount = saldo.abs();
         t.title = QStringLiteral("(") + nrKlienta + QStringLiteral(") Zapłata zobowiązań do kwoty salda");
@@ -110,15 +123,22 @@ int FvTransferBandPx(bool hideBalance, Amount4 kwotaDoZaplaty, Amount4 saldo)
     return saldo.raw < 0 ? 440 : 0;
 }
 
+int FvkTransferBandPx(int subscriberVariant, bool hideBalance, Amount4 sumaBrutto, Amount4 saldo)
+{
+    if (subscriberVariant != 1 || saldo.raw >= 0) return 0;
+    if (hideBalance && sumaBrutto.raw <= 0) return 0;
+    return 529;
+}
+
 QString UnpaidDocumentsMemoText(int userIndex)
 {
     return MakeUnpaidDocumentsText(userIndex);
 }
 
 void MakeFvQrCodes(int fvIndex, const QString& nrKsef, const QString& linkOffline,
-                   const QString& linkCertOffline)
+                   const QString& linkCertOffline, const QString& letter)
 {
-    const QString base = QStringLiteral("F") + QString::number(fvIndex);
+    const QString base = letter + QString::number(fvIndex);
     if (!nrKsef.isEmpty()) {
         MakeQrCodeFile(linkOffline.isEmpty() ? nrKsef : linkOffline, base);
     } else if (!linkCertOffline.isEmpty()) {
@@ -136,4 +156,16 @@ void MakeFvQrCodes(int fvIndex)
         {fvIndex});
     if (q->IsEmpty()) return;
     MakeFvQrCodes(fvIndex, q->Fields(0)->AsString(), q->Fields(1)->AsString(), q->Fields(2)->AsString());
+}
+
+void MakeFvkQrCodes(int fvkIndex)
+{
+    auto q = GlobalSession()->OpenQuery(
+        QStringLiteral(
+            "select FVK_KSEF_NRKSEF, FVK_KSEF_LINKOFFLINE, FVK_KSEF_LINKCERTOFFLINE from FvkKsef where "
+            "FVK_KSEF_IDFAKTURY=:p1 order by FVK_KSEF_INDEX desc limit 1"),
+        {fvkIndex});
+    if (q->IsEmpty()) return;
+    MakeFvQrCodes(fvkIndex, q->Fields(0)->AsString(), q->Fields(1)->AsString(), q->Fields(2)->AsString(),
+                  QStringLiteral("K"));
 }

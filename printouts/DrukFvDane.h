@@ -25,8 +25,10 @@ struct TFvVatRow
     Amount4 netto, vat, brutto;
 };
 // The rates A, B, C, D, G, NP of the current row of an invoice query, in that
-// order, those with a gross amount above 0.
-std::vector<TFvVatRow> FvVatRows(const TQuery& fv, const QString& prefix = QStringLiteral("FV_"));
+// order, those with a gross amount above 0 (a correction: any but 0, since
+// its amounts go negative).
+std::vector<TFvVatRow> FvVatRows(const TQuery& fv, const QString& prefix = QStringLiteral("FV_"),
+                                 bool negativeToo = false);
 // Top of VAT row i (0-based) and of the rule under the table, in screen
 // pixels from the totals band's top (used without the DPI factor).
 int FvVatRowTopPx(int i);
@@ -47,6 +49,13 @@ QString FvCorrespondenceBlock(const QString& czyAdresDoKoresp, const QString& ko
                               const QString& userAdres2, const QString& nip2Txt, const QString& jst,
                               const QString& rola);
 
+// The correspondence block of a correction: its own correspondence address
+// when it has one, else the buyer's address with the JST and role line; the
+// second NIP under either.
+QString FvkCorrespondenceBlock(const QString& czyAdresDoKoresp, const QString& korAdres,
+                               const QString& userAdres2, const QString& nip2Txt, const QString& jst,
+                               const QString& rola);
+
 // What the transfer form of an invoice carries.
 struct TFvTransfer
 {
@@ -54,11 +63,18 @@ struct TFvTransfer
     QString words;  // "słownie : " + amount in words
     QString title;
 };
+// DocumentWord names the document in the title ("FAKTURA nr ", "KOREKTA nr ",
+// "PZ nr ").
 TFvTransfer FvTransferValues(bool hideBalance, Amount4 kwotaDoZaplaty, Amount4 saldo, const QString& numerTxt,
-                             const QString& nrKlienta);
+                             const QString& nrKlienta,
+                             const QString& documentWord = QStringLiteral("FAKTURA nr "));
 // Height of the transfer-form band in layout pixels under variant 1: 440 when
 // there is something to pay, else 0.
 int FvTransferBandPx(bool hideBalance, Amount4 kwotaDoZaplaty, Amount4 saldo);
+// The same for a correction, 529 or 0: only a subscriber of variant 1 itself
+// (no default) who owes money, and with the balance hidden only a
+// correction that raises the amount due.
+int FvkTransferBandPx(int subscriberVariant, bool hideBalance, Amount4 sumaBrutto, Amount4 saldo);
 
 // The subscriber's unsettled documents as a fixed-column block, empty when
 // nothing is due.
@@ -66,8 +82,11 @@ QString UnpaidDocumentsMemoText(int userIndex);
 
 // The KSeF QR bitmaps of an invoice in the private folder: "F" + index from
 // the offline link or the KSeF number when there is a KSeF number, else the
-// "_certoff" and "_off" pair when there is a certificate link.
+// "_certoff" and "_off" pair when there is a certificate link. A correction's
+// bitmaps begin with "K".
 void MakeFvQrCodes(int fvIndex, const QString& nrKsef, const QString& linkOffline,
-                   const QString& linkCertOffline);
+                   const QString& linkCertOffline, const QString& letter = QStringLiteral("F"));
 // The same for an invoice read from FvKsef.
 void MakeFvQrCodes(int fvIndex);
+// The same for a correction read from FvkKsef.
+void MakeFvkQrCodes(int fvkIndex);

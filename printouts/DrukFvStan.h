@@ -36,4 +36,7 @@ struct TFormDrukFv::Invoice
     int variant = 1;
     bool hideBalance = false;
     QString account, bankName;
+    // A correction's reference line and reason.
+    QString reference, reason;
+    int transferPx = 0;
 };

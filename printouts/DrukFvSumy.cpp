@@ -4,23 +4,33 @@
 #include "platform/Code128.h"
 #include "printouts/DrukFvStan.h"
 #include "printouts/DrukFvUklad.h"
+#include "printouts/PrintCode93Image.h"
 
 #include <QDate>
+#include <QPainter>
 
 using namespace DrukFvUklad;
 
-void TFormDrukFv::totalsBand(TBandCanvas& c, const Invoice& inv)
+void TFormDrukFv::totalsSums(TBandCanvas& c, const Invoice& inv, double& ruleY)
 {
     const double w = c.width();
-    // Right: the sums and the VAT rows.
     const QFont& fh = FontHeading();
-    const double hy = 0.8;
+    const QFont& fb = Font(8.5, true);
+    const double hy = 0.8, ry = 5.3;
+    if (m_kind == 'P') {
+        // Gross only: no VAT rows, the rule keeps its place.
+        c.text(kSumBrutto.rect(hy, 3), QStringLiteral("Wart.brutto"), fh, Qt::AlignRight | Qt::AlignTop);
+        c.hline(kSumsX, w, 4.4, 0.3);
+        c.text(kSumOpis.rect(ry, 4), QStringLiteral("Razem PLN"), fb, Qt::AlignLeft | Qt::AlignTop);
+        c.text(kSumBrutto.rect(ry, 4), FormatMoney(inv.brutto), fb, Qt::AlignRight | Qt::AlignTop);
+        ruleY = kPzTotalsRuleMm;
+        c.hline(kSumsX, w, ruleY, 0.3);
+        return;
+    }
     c.text(kSumNetto.rect(hy, 3), QStringLiteral("Wart.netto"), fh, Qt::AlignRight | Qt::AlignTop);
     c.text(kSumVat.rect(hy, 3), QStringLiteral("Kw.VAT"), fh, Qt::AlignRight | Qt::AlignTop);
     c.text(kSumBrutto.rect(hy, 3), QStringLiteral("Wart.brutto"), fh, Qt::AlignRight | Qt::AlignTop);
     c.hline(kSumsX, w, 4.4, 0.3);
-    const double ry = 5.3;
-    const QFont& fb = Font(8.5, true);
     c.text(kSumOpis.rect(ry, 4), QStringLiteral("Razem PLN"), fb, Qt::AlignLeft | Qt::AlignTop);
     c.text(kSumNetto.rect(ry, 4), FormatMoney(inv.netto), fb, Qt::AlignRight | Qt::AlignTop);
     c.text(kSumVat.rect(ry, 4), FormatMoney(inv.vat), fb, Qt::AlignRight | Qt::AlignTop);
@@ -36,8 +46,16 @@ void TFormDrukFv::totalsBand(TBandCanvas& c, const Invoice& inv)
         c.text(kSumVat.rect(y, 3.5), FormatMoney(r.vat), fv, Qt::AlignRight | Qt::AlignTop);
         c.text(kSumBrutto.rect(y, 3.5), FormatMoney(r.brutto), fv, Qt::AlignRight | Qt::AlignTop);
     }
-    const double ruleY = ScreenPx(FvVatRuleTopPx(int(inv.vatRows.size())));
+    ruleY = ScreenPx(FvVatRuleTopPx(int(inv.vatRows.size())));
     c.hline(kSumsX, w, ruleY, 0.3);
+}
+
+void TFormDrukFv::totalsBand(TBandCanvas& c, const Invoice& inv)
+{
+    const double w = c.width();
+    // Right: the sums and the VAT rows.
+    double ruleY = 0;
+    totalsSums(c, inv, ruleY);
 
     // Right, under the table: the balance lines.
     if (!inv.hideBalance) {
@@ -54,7 +72,7 @@ void TFormDrukFv::totalsBand(TBandCanvas& c, const Invoice& inv)
 
     // Left: exemption note, value, words and the payment lines.
     double y = 0.5;
-    if (m_run->zwolnienie) {
+    if (m_run->zwolnienie && m_kind != 'P') {
         c.text(QRectF(0, y, kLeftWidth, 3.6),
                QStringLiteral("Podatnik zwolniony z VAT na podstawie art. 113 ust. 1 ustawy o VAT"), Font(7),
                Qt::AlignCenter, Qt::black, QColor(220, 220, 220));
@@ -62,8 +80,9 @@ void TFormDrukFv::totalsBand(TBandCanvas& c, const Invoice& inv)
     y = 4.9;
     const QFont& fl = Font(8);
     const QFont& flb = Font(8, true);
-    const double vx = 37;
-    c.label(0, y, QStringLiteral("Wartość sprzedaży:"), fl);
+    const double vx = m_kind == 'K' ? 42 : 37; // room for "Pozostało do rozliczenia:"
+    c.label(0, y, m_kind == 'K' ? QStringLiteral("Wartość korekty:") : QStringLiteral("Wartość sprzedaży:"),
+            fl);
     c.label(vx, y, FormatMoney(inv.brutto) + QStringLiteral(" zł"), flb);
     y += 3.9;
     y += c.memo(0, y, kLeftWidth, QStringLiteral("Słownie : ") + AmountInWords(inv.brutto), Font(7)) + 1.2;
@@ -79,15 +98,22 @@ void TFormDrukFv::totalsBand(TBandCanvas& c, const Invoice& inv)
     c.label(vx, y, PaymentTermText(inv.issue, inv.due), flb);
     y += 3.6;
     line(QStringLiteral("Forma płatności:"), inv.forma, false);
-    line(QStringLiteral("Pozostało do zapłaty:"), FormatGeneral(inv.doRozliczenia), true);
+    line(m_kind == 'K' ? QStringLiteral("Pozostało do rozliczenia:")
+                       : QStringLiteral("Pozostało do zapłaty:"),
+         FormatGeneral(inv.doRozliczenia), true);
 
     c.label(0, kTotalsBandMm - 3.4, QStringLiteral("Wystawił: ") + inv.wystawil, Font(7));
 }
 
-void TFormDrukFv::transferBand(TBandCanvas& c, const Invoice& inv)
+void TFormDrukFv::transferBand(TBandCanvas& c, const Invoice& inv, double heightMm)
 {
-    const TFvTransfer t =
-        FvTransferValues(inv.hideBalance, inv.doZaplaty, inv.saldo, inv.numer, inv.nrKlienta);
+    // With the balance hidden the form asks for the document itself: a
+    // correction for its gross total, a demand or an invoice for what is left to pay.
+    const TFvTransfer t = FvTransferValues(inv.hideBalance, m_kind == 'K' ? inv.brutto : inv.doZaplaty,
+                                           inv.saldo, inv.numer, inv.nrKlienta,
+                                           m_kind == 'K'   ? QStringLiteral("KOREKTA nr ")
+                                           : m_kind == 'P' ? QStringLiteral("PZ nr ")
+                                                           : QStringLiteral("FAKTURA nr "));
     const QString amount = FormatMoney(t.amount);
     const QFont& cap = Font(5.5);
     const QFont& val = Font(8);
@@ -99,7 +125,7 @@ void TFormDrukFv::transferBand(TBandCanvas& c, const Invoice& inv)
     for (double x = 0; x < c.width(); x += 2.0)
         c.hline(x, x + 1.0, 1.2, 0.15);
     const double top = 3.0;
-    const double h = 72.5;
+    const double h = heightMm - 5.1;
 
     // A captioned field: caption above, value inside the box.
     auto fieldBox = [&](double x, double y, double w, double bh, const QString& caption, const QString& value,
@@ -160,12 +186,18 @@ void TFormDrukFv::transferBand(TBandCanvas& c, const Invoice& inv)
     y += 6.9;
     fieldBox(fx, y, fw, 4.2, QStringLiteral("Tytułem"), t.title, val);
     y += 7.2;
-    // The account as Code 128 above the bottom box.
+    // The account above the bottom box: Code 128, on a correction Code 93.
     const QString digits = QString(inv.account).remove(QLatin1Char(' '));
-    const QImage code = RenderCode128B(digits, 1, 20);
-    if (!code.isNull()) {
-        const double cw = std::min(fw, code.width() * 0.25);
-        c.image(QRectF(fx + (fw - cw) / 2, y, cw, 6.5), code, true, false);
+    if (m_kind == 'K') {
+        const double cw = std::min(fw, kBarcodeW * 1.3);
+        c.picture(QRectF(fx + (fw - cw) / 2, y, cw, 6.5), QSize(kBarcodePxW, 37),
+                  [digits](QPainter& p) { DrawCode93Barcode(p, 0, 0, digits, 35, false, true); });
+    } else {
+        const QImage code = RenderCode128B(digits, 1, 20);
+        if (!code.isNull()) {
+            const double cw = std::min(fw, code.width() * 0.25);
+            c.image(QRectF(fx + (fw - cw) / 2, y, cw, 6.5), code, true, false);
+        }
     }
     y += 7.3;
     const double bh = top + h - y - 1.0;

@@ -34,6 +34,7 @@ constexpr double kHeadingLineMm = 3.0;
 constexpr double kHeadingsMm = 7.2; // rule and two heading lines
 constexpr double kItemLineMm = 3.5;
 constexpr double kItemRowMm = 8.3;
+constexpr double kCorrectionRowMm = 26.3; // the line before and after, each captioned
 
 // Page header.
 constexpr double kBarcodeX = 96.7, kBarcodeW = 67.9, kBarcodeH = 3.5;
@@ -43,6 +44,7 @@ constexpr int kBarcodePxW = 386, kBarcodePxH = 20; // the picture's own pixels (
 constexpr double kInvoiceBandMm = 85.2;
 constexpr double kSellerTop = 3.9, kSellerPitch = 3.75, kSellerWidth = 68;
 inline const QRectF kLogoArea(72.5, 8.0, 74.1, 23.8);
+inline const QRectF kPzLogoArea(106, 8.0, 74.1, 23.8);
 constexpr double kDatesX = 128;
 inline const QRectF kDuplicateArea(67, 0, 59, 4);
 constexpr double kQrSize = 24.7;
@@ -50,11 +52,14 @@ constexpr double kQr1Top = 10.6, kQr1LabelTop = 36.3, kQr2Top = 40.9, kQr2LabelT
 constexpr double kBuyerTop = 48, kBuyerPitch = 3.6, kBuyerWidth = 76;
 constexpr double kCorrX = 80, kCorrTop = 42.3, kCorrWidth = 70, kCorrHeight = 24.9;
 constexpr double kPortalTop = 72.3;
+constexpr double kReasonTop = 73; // a correction's reason instead of the portal line
 constexpr double kHeadingsTop = 77.3;
 
 // Totals band.
 constexpr double kTotalsBandMm = 47.3;
-constexpr double kSumsX = 96; // right block: label, net, VAT, gross
+constexpr double kCorrectionTotalsBandMm = 51.2;
+constexpr double kPzTotalsRuleMm = 35.3; // a demand has no VAT rows above its rule
+constexpr double kSumsX = 96;            // right block: label, net, VAT, gross
 inline const TColumn kSumOpis{96, 117, Qt::AlignLeft};
 inline const TColumn kSumNetto{117, 138.5, Qt::AlignRight};
 inline const TColumn kSumVat{138.5, 159, Qt::AlignRight};

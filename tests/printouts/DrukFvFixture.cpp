@@ -1,13 +1,17 @@
 #include "tests/printouts/DrukFvFixture.h"
 
+#include "billing/FvKorektaDane.h"
 #include "billing/Przeliczenia.h"
 #include "core/DbIni.h"
+#include "core/DedicatedSession.h"
 #include "core/Podmioty.h"
 #include "core/Query.h"
 #include "core/Session.h"
 #include "core/VatRates.h"
 #include "platform/PdfPrinter.h"
 #include "printouts/DrukFv.h"
+#include "printouts/DrukFvKorekta.h"
+#include "printouts/DrukPz.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -66,9 +70,13 @@ void DrukFvTest::SetUp()
 
 void DrukFvTest::TearDown()
 {
-    FormDrukFv()->QFv()->Close();
-    FormDrukFv()->QFvPozycje()->Close();
-    FormDrukFv()->QUserdb()->Close();
+    for (TFormDrukFv* form :
+         {static_cast<TFormDrukFv*>(FormDrukFv()), static_cast<TFormDrukFv*>(FormDrukPz()),
+          static_cast<TFormDrukFv*>(FormDrukFvKorekta())}) {
+        form->QFv()->Close();
+        form->QFvPozycje()->Close();
+        form->QUserdb()->Close();
+    }
     RestoreOdbcIni(m_savedOdbcIni);
     DbTest::TearDown();
 }
@@ -123,9 +131,52 @@ int DrukFvTest::AddInvoice(int user, const QString& number, const std::vector<TT
     return fv;
 }
 
-QString DrukFvTest::PrintPdf(const QString& sql)
+int DrukFvTest::AddCorrection(int fv, bool zeroAfter, const QString& number)
 {
-    TFormDrukFv* form = FormDrukFv();
+    TTransactionGuard guard(S());
+    const int k = CreateCorrectionFromFv(fv, zeroAfter);
+    S()->ExecQuery(QStringLiteral("update Fvk set FVK_NUMERTXT=:p1 where FVK_INDEX=:p2"), {number, k});
+    RecalcCorrection(k);
+    guard.commit();
+    return k;
+}
+
+void DrukFvTest::RecalcCorrection(int k)
+{
+    for (const QString& line : S()->GetQueryValuesAsList(
+             QStringLiteral("select FVKP_INDEX from FvkPozycje where FVKP_INDEXFAKTURA=:p1"), {k}))
+        PrzeliczFVKP(line.toInt());
+    PrzeliczPolaFvk(k);
+}
+
+int DrukFvTest::AddDemand(int user, const QString& number, const std::vector<TTestItem>& items,
+                          const QDate& issue, int termDays)
+{
+    S()->ExecQuery(
+        QStringLiteral(
+            "insert into Pz (PZ_INDEXUSER, PZ_NUMER, PZ_NUMERTXT, PZ_PODMIOT, PZ_DATAWYSTAWIENIA, "
+            "PZ_DATAPLATNOSCI, PZ_FORMAPLATNOSCI, PZ_NAZWISKO, PZ_IMIE, PZ_ADR_ULICA, PZ_ADR_NRDOMU, "
+            "PZ_ADR_NRLOKALU, PZ_ADR_KOD, PZ_ADR_MIEJSCOWOSC, PZ_WYSTAWIL) select U_INDEX, 1, :p1, 1, :p2, "
+            ":p3, 'przelew', U_NAZWISKO, U_IMIE, U_ADR_ULICA, U_ADR_NRDOMU, U_ADR_NRLOKALU, U_ADR_KOD, "
+            "U_ADR_MIEJSCOWOSC, :p4 from Userdb where U_INDEX=:p5"),
+        {number, issue.toString(Qt::ISODate), issue.addDays(termDays).toString(Qt::ISODate),
+         QStringLiteral("Anna Wiśniewska"), user});
+    const int pz = S()->GetQueryValueAsInteger(QStringLiteral("select last_insert_id()"));
+    for (const TTestItem& it : items) {
+        S()->ExecQuery(QStringLiteral("insert into PzPozycje (PZP_INDEXPZ, PZP_NAZWAUSLUGI, PZP_ILOSC, "
+                                      "PZP_JEDNMIARY, PZP_SYMBOL, PZP_CENABRUTTO, PZP_RABAT) "
+                                      "values (:p1, :p2, :p3, 'szt.', 'PKWiU 61', :p4, :p5)"),
+                       {pz, it.name, it.quantity.isZero() ? Amount4::fromInt(1) : it.quantity, it.grossPrice,
+                        it.discount});
+        PrzeliczPZP(S()->GetQueryValueAsInteger(QStringLiteral("select last_insert_id()")));
+    }
+    PrzeliczPolaPz(pz, true);
+    return pz;
+}
+
+QString DrukFvTest::PrintPdf(const QString& sql, TFormDrukFv* form)
+{
+    if (!form) form = FormDrukFv();
     form->PrinterName = ReadIniString(OperatorId, QStringLiteral("DrukarkaPDF"), QString());
     form->QFv()->SetSQL(sql);
     form->PrintDirect();

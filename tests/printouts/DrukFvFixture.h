@@ -22,6 +22,8 @@ struct TTestItem
     Amount4 discount;
 };
 
+class TFormDrukFv;
+
 class DrukFvTest : public DbTest
 {
 protected:
@@ -35,9 +37,19 @@ protected:
     int AddInvoice(int user, const QString& number, const std::vector<TTestItem>& items,
                    const QDate& issue = QDate(2025, 3, 1), int termDays = 14);
     void SetGlobal(const QString& key, const QString& value);
+    // The correction of an invoice as the correction editor leaves it: every
+    // line zeroed after, or left as it was (then changed by the test);
+    // returns FVK_INDEX.
+    int AddCorrection(int fv, bool zeroAfter, const QString& number);
+    // The after-values of a correction's lines and its sums, after a test changed them.
+    void RecalcCorrection(int fvk);
+    // A payment demand with its items and sums; returns PZ_INDEX.
+    int AddDemand(int user, const QString& number, const std::vector<TTestItem>& items,
+                  const QDate& issue = QDate(2025, 3, 1), int termDays = 14);
 
-    // Prints the invoices of the SQL to the PDF printer; returns the file written.
-    QString PrintPdf(const QString& sql);
+    // Prints the documents of the SQL to the PDF printer on Form (the
+    // invoice form when none); returns the file written.
+    QString PrintPdf(const QString& sql, TFormDrukFv* form = nullptr);
     static QString PdfText(const QString& pdf);
     // Every code zbarimg finds on the PDF's pages rendered at Dpi ("CODE-93:..." lines).
     static QStringList PdfCodes(const QString& pdf, int dpi = 600);
