@@ -280,10 +280,15 @@ void TData::RunStartupSequence(TStartupProgress* splash)
             TMD::MessageDlg(missing, mtError, mbOK);
             HaltProgram(11);
         }
-        ImportSqlFile(script);
-        // A script that did not run must not pass for a created schema.
-        if (databaseEmpty()) {
-            TMD::MessageDlg(missing, mtError, mbOK);
+        QString toolMessage;
+        const int imported = ImportSqlFile(script, nullptr, &toolMessage);
+        // A script that did not run, or failed on the way, must not pass for a created schema.
+        if (imported != 0 || databaseEmpty()) {
+            TMD::MessageDlg(imported == 2
+                                ? QStringLiteral("Błąd tworzenia struktury bazy danych:\r\n") + toolMessage +
+                                      QStringLiteral("\r\nAplikacja zostanie zamknięta.")
+                                : missing,
+                            mtError, mbOK);
             HaltProgram(11);
         }
     }

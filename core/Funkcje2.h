@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <stdexcept>
 
 class QTreeWidget;
@@ -70,6 +71,10 @@ QMenu* PopupMenuOf(const QWidget* control);
 // Opens the control's pop-up menu at its left edge - 10 px, below it; sets the
 // menu's "Tag" property to 1. Other controls, or none with a menu: nothing.
 void PopupMenuBelow(QWidget* control);
+// The folder picker, file-system folders only: false and an empty folder
+// when cancelled. Tests answer it through BrowseForFolderHook.
+bool BrowseForFolder(QWidget* owner, const QString& title, QString& folder);
+extern std::function<QString(const QString& title)> BrowseForFolderHook;
 // The bell, without waiting.
 void BeepAsync();
 // Flashes the main window's taskbar entry five times on a thread of its own.

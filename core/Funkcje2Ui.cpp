@@ -13,6 +13,7 @@
 #include "platform/TaskbarFlash.h"
 
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QTreeWidget>
@@ -128,4 +129,14 @@ QStringList* GetCheckedItemTexts(const QTreeWidget* listView, QStringList* list,
         list->append(treeColumn < item->columnCount() ? item->text(treeColumn) : QString());
     }
     return list;
+}
+
+std::function<QString(const QString& title)> BrowseForFolderHook;
+
+bool BrowseForFolder(QWidget* owner, const QString& title, QString& folder)
+{
+    folder = BrowseForFolderHook
+                 ? BrowseForFolderHook(title)
+                 : QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+    return !folder.isEmpty();
 }

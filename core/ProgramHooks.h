@@ -14,6 +14,10 @@ struct TProgramHooks
     std::function<QWidget*()> mainWindow;
     // Shows the step counter in the main window's status.
     std::function<void(int step)> showStepInStatus;
+    // The archive lamp (TArchiveLamp as int) and its hint.
+    std::function<void(int lamp, const QString& hint)> archiveLamp;
+    // The main window's fourth status panel (archive and restore results).
+    std::function<void(const QString& text)> archiveStatus;
 };
 
 TProgramHooks& ProgramHooks();

@@ -264,6 +264,7 @@ void TFormGlowny::formShow()
 
     TimerRefresh2->start();
     TimerRefresh->start();
+    if (AskForCompanyName) AskForCompanyName();
     TimerAktualizacja->setInterval(90000);
     if (ReadIniBool(OperatorId, QStringLiteral("SprawdzajAktualizacje"), true)) TimerAktualizacja->start();
     UpdateButtonCounters();
@@ -300,6 +301,14 @@ void TFormGlowny::ApplyWorkstationSettings()
     // The status bar drops or shows its statistics by "StatystykiDolnegoPaska".
     UpdateStatusBar();
     if (Data) Data->CheckTerytDatabase();
+}
+
+void TFormGlowny::SetColumnMasks(const QString& mask1, const QString& mask2)
+{
+    m_columnMask1 = mask1;
+    ApplyColumnMask(DBGrid1, mask1);
+    if (auto* grid2 = findChild<QTableView*>(QStringLiteral("DBGrid2")); grid2 && grid2->model())
+        ApplyColumnMask(grid2, mask2);
 }
 
 void ApplyWorkstationSettings()

@@ -54,6 +54,11 @@ public:
     // The automatic invoicing window behind "Generowanie faktur", set by its
     // unit; while unset the command says it is not available yet.
     static std::function<void()> OpenInvoicingRun;
+    // Opens the settings dialog on "Dane firmy" at the show when the seller
+    // has no name yet (set at start-up; unset: the show opens nothing).
+    static std::function<void()> AskForCompanyName;
+    // The open-file dialog of the archive and script commands (tests answer it).
+    static std::function<QString(const QString& title, const QString& filter)> ChooseOpenFile;
 
     // ---- the subscriber grid
     // Rebuilds QUserdb's statement from the filter controls (its BeforeOpen).
@@ -73,9 +78,14 @@ public:
     void SetRadioGroup1Index(int index);
 
     void UpdateStatusBar();
+    // The archive lamp (TArchiveLamp as int) with its hint.
+    void ShowArchiveLamp(int lamp, const QString& hint);
     void UpdateButtonCounters();
     // Puts the operator's display and folder settings into effect (after the settings are saved).
     void ApplyWorkstationSettings();
+    // Shows and hides the subscriber and device grids' columns by the masks
+    // of "KolumnyGrid1" and "KolumnyGrid2" (the settings dialog's save).
+    void SetColumnMasks(const QString& mask1, const QString& mask2);
 
     // Deletes Folder/*.Extension; an empty extension: files without one.
     static void DeleteFilesByExtension(const QString& folder, const QString& extension);
@@ -104,6 +114,7 @@ public:
     QLabel* Label4 = nullptr; // ticked subscribers
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanels[7] = {};
+    QLabel* Shape6 = nullptr;               // the archive lamp
     QPushButton* SpeedButtonEx8 = nullptr;  // "Przeglądaj"
     QPushButton* SpeedButtonEx21 = nullptr; // "Wystaw fakturę"
     QPushButton* SpeedButtonEx9 = nullptr;  // "Poczekalnia"
@@ -173,6 +184,13 @@ private:
     void SpeedButtonEx20Click();
     void SpeedButtonEx23Click();
     void Uaktualnij();
+    // "Konfiguracja" (menu and button): the settings dialog on its first page.
+    void OpenSettings();
+    // "Archiwizacja", "Dearchiwizacja" and "Przez mysql".
+    void ArchiveCommand();
+    void RestoreCommand();
+    void SqlScriptViaClientCommand();
+    QString chooseOpenFile(const QString& title, const QString& filter);
 
     // A command whose window comes with later work.
     void notAvailable(const QString& caption);

@@ -5,6 +5,7 @@
 #include "core/DataModule.h"
 #include "core/DedicatedSession.h"
 #include "core/DialogPL.h"
+#include "core/Funkcje2.h"
 #include "core/LogiLista.h"
 #include "core/OperatorLista.h"
 #include "core/OperatorZmienHaslo.h"
@@ -13,6 +14,8 @@
 #include "core/Session.h"
 #include "ksef/KsefOperacje.h"
 #include "mainwindow/Definicje.h"
+#include "mainwindow/Konfiguracja.h"
+#include "mainwindow/OProgramie.h"
 #include "network/MikrotikKonfig.h"
 #include "registers/EwidencjaSprzedazy.h"
 
@@ -69,7 +72,7 @@ void TFormGlowny::buildMenus()
     QMenu* plik = MainMenu1->addMenu(QStringLiteral("&Plik"));
     QMenu* sql = plik->addMenu(QStringLiteral("Wczytaj i wykonaj plik SQL"));
     addCommand(sql, QStringLiteral("Przez Razedu"));
-    addCommand(sql, QStringLiteral("Przez mysql"));
+    addCommand(sql, QStringLiteral("Przez mysql"), [this] { SqlScriptViaClientCommand(); });
     plik->addSeparator();
     addCommand(plik, QStringLiteral("Pokaż logi programu"), guarded(1, [] {
                    if (!FormLogiLista) FormLogiLista = new TFormLogiLista();
@@ -77,8 +80,8 @@ void TFormGlowny::buildMenus()
                }));
     addCommand(plik, QStringLiteral("Pokaż korespondencje"));
     plik->addSeparator();
-    addCommand(plik, QStringLiteral("Archiwizacja"));
-    addCommand(plik, QStringLiteral("Dearchiwizacja"));
+    addCommand(plik, QStringLiteral("Archiwizacja"), [this] { ArchiveCommand(); });
+    addCommand(plik, QStringLiteral("Dearchiwizacja"), [this] { RestoreCommand(); });
     plik->addSeparator();
     addCommand(plik, QStringLiteral("Zakończ"), [this] { close(); });
 
@@ -172,7 +175,7 @@ void TFormGlowny::buildMenus()
 
     QMenu* opcje = MainMenu1->addMenu(QStringLiteral("&Opcje"));
     addCommand(opcje, QStringLiteral("Definicje i szablony"), [] { ShowDefinicje(0); });
-    addCommand(opcje, QStringLiteral("Konfiguracja"));
+    addCommand(opcje, QStringLiteral("Konfiguracja"), [this] { OpenSettings(); });
     QMenu* pomoc = opcje->addMenu(QStringLiteral("Funkcje pomocnicze"));
     QMenu* tech = pomoc->addMenu(QStringLiteral("Techniczne"));
     addCommand(tech, QStringLiteral("Optymalizuj tabele /mysql/proc"));
@@ -233,8 +236,16 @@ void TFormGlowny::buildMenus()
     addCommand(opcje, QStringLiteral("Skrypty - wyślij konfigurację"));
 
     QMenu* help = MainMenu1->addMenu(QStringLiteral("Po&moc"));
+    addCommand(help, QStringLiteral("O programie"), [] { ShowOProgramie(); });
     for (const char* c :
-         {"O programie", "Strona WWW - ORLIX", "Strona WWW - INTRUX", "Strona WWW - MikroTik", "FAQ", "Forum",
-          "Changelog", "Filmy instruktażowe na YT", "Sprawdź dostępność aktualizacji", "Wyślij diagnostykę"})
+         {"Strona WWW - ORLIX", "Strona WWW - INTRUX", "Strona WWW - MikroTik", "FAQ", "Forum", "Changelog",
+          "Filmy instruktażowe na YT", "Sprawdź dostępność aktualizacji", "Wyślij diagnostykę"})
         addCommand(help, QString::fromUtf8(c));
+}
+
+void TFormGlowny::OpenSettings()
+{
+    WaitProcessingMessages(20);
+    // After a save the grid shows what the new settings count.
+    if (ShowKonfiguracja(0)) RefreshUsers();
 }

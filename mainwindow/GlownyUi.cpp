@@ -157,11 +157,12 @@ QWidget* TFormGlowny::buildSidePanel()
     SpeedButtonEx20 = sideButton(QStringLiteral("Generowanie faktur"), [this] { SpeedButtonEx20Click(); });
     SpeedButtonEx20->setObjectName(QStringLiteral("SpeedButtonEx20"));
     l2->addWidget(SpeedButtonEx20);
-    for (const char* c : {"Wydruk faktur", "KSeF", "Płatności masowe", "Archiwizacja"})
+    for (const char* c : {"Wydruk faktur", "KSeF", "Płatności masowe"})
         l2->addWidget(sideButton(QString::fromUtf8(c)));
+    l2->addWidget(sideButton(QStringLiteral("Archiwizacja"), [this] { ArchiveCommand(); }));
     l2->addSpacing(6);
     l2->addWidget(sideButton(QStringLiteral("Definicje i szablony"), [] { ShowDefinicje(0); }));
-    l2->addWidget(sideButton(QStringLiteral("Konfiguracja")));
+    l2->addWidget(sideButton(QStringLiteral("Konfiguracja"), [this] { OpenSettings(); }));
     l2->addSpacing(6);
     l2->addWidget(sideButton(QStringLiteral("vOVE - wyślij")));
     Label3 = new QLabel(panel11);
@@ -438,6 +439,11 @@ void TFormGlowny::buildStatusBar()
         StatusPanels[i] = p;
         StatusBar1->addWidget(p, widths[i] ? 0 : 1);
     }
+    Shape6 = new QLabel(StatusBar1);
+    Shape6->setObjectName(QStringLiteral("Shape6"));
+    Shape6->setFixedSize(12, 12);
+    StatusBar1->addPermanentWidget(Shape6);
+    ShowArchiveLamp(1, QStringLiteral("Archiwizacja/Dearchiwizacja... status nieustalony"));
 }
 
 void TFormGlowny::resizeEvent(QResizeEvent* e)

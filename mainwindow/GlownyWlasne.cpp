@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 std::function<void()> TFormGlowny::OpenInvoicingRun;
+std::function<void()> TFormGlowny::AskForCompanyName;
 
 namespace {
 

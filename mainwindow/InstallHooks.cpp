@@ -5,9 +5,11 @@
 #include "core/DbIni.h"
 #include "core/DialogPL.h"
 #include "core/Funkcje2.h"
+#include "core/KonfiguracjaKlucze.h"
 #include "core/ProgramHooks.h"
 #include "core/Session.h"
 #include "mainwindow/Glowny.h"
+#include "mainwindow/Konfiguracja.h"
 #include "network/MikrotikWysylka.h"
 #include "platform/PlatformContext.h"
 
@@ -21,7 +23,18 @@ void InstallProgramHooks()
     hooks.startBalanceRecount = [] { TSaldoBazy::Create(0); };
     hooks.mainWindow = []() -> QWidget* { return FormGlowny; };
     hooks.showStepInStatus = ShowStepInMainWindow;
+    hooks.archiveLamp = [](int lamp, const QString& hint) {
+        if (FormGlowny) FormGlowny->ShowArchiveLamp(lamp, hint);
+    };
+    hooks.archiveStatus = [](const QString& text) {
+        if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;
+        FormGlowny->StatusPanels[3]->setText(text);
+        FormGlowny->StatusPanels[3]->repaint();
+    };
     TFormGlowny::OpenInvoicingRun = [] { FormFvAutomat()->exec(); };
+    TFormGlowny::AskForCompanyName = [] {
+        if (CompanyNameMissing()) ShowKonfiguracja(kPageDaneFirmy);
+    };
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;

@@ -632,3 +632,52 @@ TEST_F(GlownyTest, WorkstationSettingsTakeEffectAtOnce)
     EXPECT_EQ(ExportFolder, folder + QLatin1Char('/'));
     EXPECT_TRUE(QDir(folder).exists());
 }
+
+// The settings, about, archive, restore and script commands open their
+// windows or ask their first question.
+TEST_F(GlownyTest, SettingsAboutArchiveAndScriptCommandsOpenTheirWindows)
+{
+    TFormGlowny& f = form();
+    WriteIniString(0, QStringLiteral("U_Nazwa1"), QStringLiteral("Firma testowa"));
+    const struct
+    {
+        const char* path;
+        const char* window;
+    } windows[] = {{"&Opcje/Konfiguracja", "TFormKonfiguracja"}, {"Po&moc/O programie", "TFormOProgramie"}};
+    for (const auto& w : windows) {
+        QString shown;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&shown] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                shown = QString::fromLatin1(d->metaObject()->className());
+                d->reject();
+            }
+        });
+        poll.start(20);
+        QAction* a = f.MenuAction(QString::fromUtf8(w.path));
+        ASSERT_NE(a, nullptr) << w.path;
+        a->trigger();
+        poll.stop();
+        EXPECT_EQ(shown, QString::fromLatin1(w.window)) << w.path;
+    }
+
+    // The file commands ask for their file first; cancelling ends them.
+    QStringList titles;
+    TFormGlowny::ChooseOpenFile = [&titles](const QString& title, const QString&) {
+        titles << title;
+        return QString();
+    };
+    f.MenuAction(QStringLiteral("&Plik/Dearchiwizacja"))->trigger();
+    f.MenuAction(QStringLiteral("&Plik/Wczytaj i wykonaj plik SQL/Przez mysql"))->trigger();
+    TFormGlowny::ChooseOpenFile = nullptr;
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Plik ze spakowanym archiwum bazy"),
+                                   QStringLiteral("Wybierz plik SQL")}));
+
+    TMD::ClearRecorded();
+    TMD::SetTestHook([](const TMD::Shown&) { return mrNo; });
+    f.MenuAction(QStringLiteral("&Plik/Archiwizacja"))->trigger();
+    ASSERT_EQ(TMD::Recorded().size(), 1);
+    EXPECT_TRUE(
+        TMD::Recorded()[0].text.startsWith(QStringLiteral("Czy chcesz wykonać archiwizację bazy MySQL\r\n")));
+    EXPECT_NE(f.Shape6, nullptr);
+}
