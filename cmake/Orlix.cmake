@@ -26,7 +26,7 @@ set(ORLIX_PLATFORM_UI_UNITS DefaultPrinter ForegroundWindow PdfPrinter SystemSou
 set(ORLIX_CORE_UI_UNITS
   Application DateTimePicker DialogPL FormEx FormLogo Funkcje2Ui GripPanel LogTemp LogiLista Logowanie
   MagazynBlob OperatorDodaj OperatorLista OperatorZmienHaslo PodmiotyCombo QueryModel SpeedButtonEx
-  ThemedLabel ThemedPanel ThemedSeparator)
+  ThemedLabel ThemedPanel ThemedSeparator ZmienneTekstowe)
 
 
 # An include root in the build folder: links to the named folders or files of

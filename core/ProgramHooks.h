@@ -18,6 +18,11 @@ struct TProgramHooks
     std::function<void(int lamp, const QString& hint)> archiveLamp;
     // The main window's fourth status panel (archive and restore results).
     std::function<void(const QString& text)> archiveStatus;
+    // The subscriber's unsettled documents as a rich-text and a plain list,
+    // for the "<#ZOBOWIAZANIALISTA_RTF>"/"_TXT" text variables; while unset
+    // those two tokens stay in the text as they are.
+    std::function<QString(int userIndex)> unpaidDocumentsRtf;
+    std::function<QString(int userIndex)> unpaidDocumentsText;
 };
 
 TProgramHooks& ProgramHooks();

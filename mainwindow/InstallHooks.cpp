@@ -8,6 +8,8 @@
 #include "core/KonfiguracjaKlucze.h"
 #include "core/ProgramHooks.h"
 #include "core/Session.h"
+#include "core/ZmienneTekstowe.h"
+#include "mainwindow/DefinicjeHooks.h"
 #include "mainwindow/Glowny.h"
 #include "mainwindow/Konfiguracja.h"
 #include "network/MikrotikWysylka.h"
@@ -35,6 +37,7 @@ void InstallProgramHooks()
     TFormGlowny::AskForCompanyName = [] {
         if (CompanyNameMissing()) ShowKonfiguracja(kPageDaneFirmy);
     };
+    PickTextVariable = TFormZmienneTekstowe::Pick;
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;

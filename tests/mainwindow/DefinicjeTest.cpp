@@ -41,6 +41,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <optional>
+#include <utility>
 
 class DefinicjeRules : public DbTest
 {
@@ -376,10 +377,25 @@ TEST_F(DefinicjeWindow, SecondRtfFileOverTheLimitIsRefused)
               QString());
 
     TMD::ClearRecorded();
-    f.MemoMenu->actions().at(0)->trigger();
+    {
+        // Without the picker the operator is told so; with it the token lands at the caret.
+        const auto picker = std::exchange(PickTextVariable, nullptr);
+        f.MemoMenu->actions().at(0)->trigger();
+        PickTextVariable = picker;
+    }
     EXPECT_EQ(recorded(),
               QStringList{QStringLiteral(
                   "Funkcja \"Wstaw zmienną tekstową\" nie jest jeszcze dostępna w tej wersji programu.")});
+    ASSERT_TRUE(PickTextVariable) << "the program wires the picker";
+    const auto picker = std::exchange(PickTextVariable, [](const QString&, QString* token) {
+        *token = QStringLiteral("<#SALDO>");
+        return true;
+    });
+    f.Memo->setPlainText(QStringLiteral("Saldo: "));
+    f.Memo->moveCursor(QTextCursor::End);
+    f.MemoMenu->actions().at(0)->trigger();
+    PickTextVariable = picker;
+    EXPECT_EQ(f.Memo->toPlainText(), QStringLiteral("Saldo: <#SALDO>"));
 }
 
 TEST_F(DefinicjeWindow, Screenshots)
