@@ -59,6 +59,10 @@ public:
     static std::function<void()> AskForCompanyName;
     // The open-file dialog of the archive and script commands (tests answer it).
     static std::function<QString(const QString& title, const QString& filter)> ChooseOpenFile;
+    // The subscriber editor: a new subscriber, and the given one (true when
+    // saved); set by InstallProgramHooks, unset they say not available yet.
+    static std::function<bool()> OpenNewUser;
+    static std::function<bool(int userIndex)> OpenUserEditor;
 
     // ---- the subscriber grid
     // Rebuilds QUserdb's statement from the filter controls (its BeforeOpen).
@@ -172,6 +176,8 @@ private:
     void spinEdit2DblClick();
     void applySortLook();
     void openUserCard();
+    void addUser();
+    void editUser();
     void issueInvoice(bool fromMenu);
     // A new payment demand of the current subscriber.
     void issueDemand();

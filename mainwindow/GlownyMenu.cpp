@@ -100,8 +100,8 @@ void TFormGlowny::buildMenus()
                }));
 
     QMenu* users = MainMenu1->addMenu(QStringLiteral("&Baza użytkowników"));
-    addCommand(users, QStringLiteral("Dodaj"));
-    addCommand(users, QStringLiteral("Edytuj"));
+    addCommand(users, QStringLiteral("Dodaj"), [this] { addUser(); });
+    addCommand(users, QStringLiteral("Edytuj"), [this] { editUser(); });
     addCommand(users, QStringLiteral("Przeglądaj"), [this] { openUserCard(); });
     addCommand(users, QStringLiteral("Usuń"));
     addCommand(users, QStringLiteral("Zapisz jako duplikat"));

@@ -191,8 +191,8 @@ QWidget* TFormGlowny::buildUserTab()
     auto* bl = new QHBoxLayout(buttons);
     bl->setContentsMargins(0, 0, 0, 0);
     bl->setSpacing(3);
-    for (const char* c : {"Dodaj", "Edytuj"})
-        bl->addWidget(sideButton(QString::fromUtf8(c)));
+    bl->addWidget(sideButton(QStringLiteral("Dodaj"), [this] { addUser(); }));
+    bl->addWidget(sideButton(QStringLiteral("Edytuj"), [this] { editUser(); }));
     SpeedButtonEx8 = sideButton(QStringLiteral("Przeglądaj"), [this] { openUserCard(); });
     SpeedButtonEx8->setObjectName(QStringLiteral("SpeedButtonEx8"));
     bl->addWidget(SpeedButtonEx8);

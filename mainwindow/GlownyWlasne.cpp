@@ -16,6 +16,8 @@
 
 std::function<void()> TFormGlowny::OpenInvoicingRun;
 std::function<void()> TFormGlowny::AskForCompanyName;
+std::function<bool()> TFormGlowny::OpenNewUser;
+std::function<bool(int)> TFormGlowny::OpenUserEditor;
 
 namespace {
 
@@ -75,6 +77,19 @@ void TFormGlowny::SpeedButtonEx20Click()
     if (!OpenInvoicingRun) return notAvailable(QStringLiteral("Generowanie faktur"));
     OpenInvoicingRun();
     RefreshUsers();
+}
+
+void TFormGlowny::addUser()
+{
+    if (!OpenNewUser) return notAvailable(QStringLiteral("Dodaj"));
+    OpenNewUser();
+}
+
+void TFormGlowny::editUser()
+{
+    if (!OpenUserEditor) return notAvailable(QStringLiteral("Edytuj"));
+    const int id = CurrentUserIndex();
+    if (id != 0 && OpenUserEditor(id)) RefreshUsers();
 }
 
 void TFormGlowny::SpeedButtonEx23Click()

@@ -12,6 +12,8 @@
 #include "mainwindow/DefinicjeHooks.h"
 #include "mainwindow/Glowny.h"
 #include "mainwindow/Konfiguracja.h"
+#include "mainwindow/User.h"
+#include "mainwindow/UserDodaj.h"
 #include "network/MikrotikWysylka.h"
 #include "platform/PlatformContext.h"
 
@@ -38,6 +40,9 @@ void InstallProgramHooks()
         if (CompanyNameMissing()) ShowKonfiguracja(kPageDaneFirmy);
     };
     PickTextVariable = TFormZmienneTekstowe::Pick;
+    TFormGlowny::OpenNewUser = AddNewUser;
+    TFormGlowny::OpenUserEditor = EditUser;
+    TFormUser::OpenUserEditor = EditUser;
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;

@@ -39,6 +39,7 @@
 int CardDeviceSortColumn = 0;
 TFormUser* FormUser = nullptr;
 std::function<void(const QString&)> TFormUser::OrdersListCaptionChanged;
+std::function<bool(int)> TFormUser::OpenUserEditor;
 
 namespace {
 
@@ -379,8 +380,7 @@ void TFormUser::buildToolbar(QWidget* bar)
         l->addWidget(b);
 
     connect(SpeedButtonEx1, &QToolButton::clicked, this, [this] { RunGuarded([this] { RefreshAll(); }); });
-    connect(SpeedButtonEx33, &QToolButton::clicked, this,
-            [this] { notAvailable(QStringLiteral("Edycja użytkownika")); });
+    connect(SpeedButtonEx33, &QToolButton::clicked, this, [this] { RunGuarded([this] { editUser(); }); });
     connect(SpeedButtonEx34, &QToolButton::clicked, this,
             [this] { notAvailable(QStringLiteral("Faktury użytkownika"), 3); });
     connect(SpeedButtonEx35, &QToolButton::clicked, this,
@@ -442,6 +442,29 @@ QAction* TFormUser::MenuItem(const QString& caption) const
     for (QAction* a : m_menuItems)
         if (a->text() == caption) return a;
     return nullptr;
+}
+
+void TFormUser::editUser()
+{
+    if (!OpenUserEditor) return notAvailable(QStringLiteral("Edycja użytkownika"));
+    const int remembered = UserIndex;
+    if (remembered == 0) return;
+    OpenUserEditor(remembered);
+    // The edit may take the subscriber out of the main grid's filter.
+    if (Data && Data->QUserdb && Data->QUserdb->Active()) {
+        RefreshQuery(Data->QUserdb.get(), kKey);
+        const int now = Data->QUserdb->IsEmpty() ? 0 : Data->QUserdb->FieldByName(kKey)->AsInteger();
+        if (now != remembered) {
+            TMD::MessageDlg(
+                QStringLiteral("Użytkownik nie jest już widoczny wśród użytkowników filtrowanych w "
+                               "tabeli głównej. Karta zostanie zamknięta."),
+                mtInformation, mbOK);
+            reject();
+            return;
+        }
+    }
+    RefreshAll();
+    RefreshBasicData();
 }
 
 void TFormUser::notAvailable(const QString& what, int level)

@@ -55,6 +55,9 @@ public:
 
     // Told the new caption of the main window's order-list button when the card hides.
     static std::function<void(const QString& caption)> OrdersListCaptionChanged;
+    // The subscriber editor behind "Edytuj" (set by InstallProgramHooks);
+    // unset, the button says it is not available yet.
+    static std::function<bool(int userIndex)> OpenUserEditor;
     // Picks the files for "Zapisz plik w katalogu użytkownika"; tests replace it.
     std::function<QStringList()> ChooseFiles;
 
@@ -104,6 +107,7 @@ private:
     void openLink(const QString& field);
     void clearTeryt();
     void saveFilesToFolder();
+    void editUser();
     void showFolder();
     void tauronOrder();
     QString fieldText(const char* name) const;

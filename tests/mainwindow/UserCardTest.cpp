@@ -28,6 +28,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <utility>
 
 namespace {
 
@@ -328,7 +329,6 @@ TEST_F(UserCardTest, CommandsOfLaterWindowsSayTheyAreNotAvailableAfterTheRightsC
         QWidget* control;
         const char* what;
     } cases[] = {{m_card->SpeedButtonEx34, "Faktury użytkownika"},
-                 {m_card->SpeedButtonEx33, "Edycja użytkownika"},
                  {m_card->SpeedButtonEx5, "Wpłata"},
                  {m_card->SpeedButtonEx3, "Drukuj kartę użytkownika"},
                  {m_card->SpeedButtonEx28, "Zlecenie serwisowe - dodawanie"},
@@ -343,6 +343,35 @@ TEST_F(UserCardTest, CommandsOfLaterWindowsSayTheyAreNotAvailableAfterTheRightsC
                                   .arg(QString::fromUtf8(c.what))})
             << c.what;
     }
+}
+
+TEST_F(UserCardTest, EditOpensTheSubscriberEditorAndEscapeKeepsTheRow)
+{
+    showCard(m_u1);
+    const QString before = S()->GetQueryValueAsString(
+        QStringLiteral("select concat_ws('|', U_NAZWISKO, U_DATAMODYFIKACJI) from Userdb where U_INDEX=:p1"),
+        {m_u1});
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        QWidget* w = QApplication::activeModalWidget();
+        shown = w ? w->windowTitle() : QString();
+        if (w) QTest::keyClick(w, Qt::Key_Escape);
+    });
+    QTest::mouseClick(m_card->SpeedButtonEx33, Qt::LeftButton);
+    EXPECT_EQ(shown, QStringLiteral("Edycja danych użytkownika"));
+    EXPECT_TRUE(m_card->isVisible());
+    EXPECT_EQ(S()->GetQueryValueAsString(
+                  QStringLiteral(
+                      "select concat_ws('|', U_NAZWISKO, U_DATAMODYFIKACJI) from Userdb where U_INDEX=:p1"),
+                  {m_u1}),
+              before);
+    TMD::ClearRecorded();
+    const auto editor = std::exchange(TFormUser::OpenUserEditor, nullptr);
+    QTest::mouseClick(m_card->SpeedButtonEx33, Qt::LeftButton);
+    TFormUser::OpenUserEditor = editor;
+    EXPECT_EQ(messages(),
+              QStringList{QStringLiteral(
+                  "Funkcja \"Edycja użytkownika\" nie jest jeszcze dostępna w tej wersji programu.")});
 }
 
 TEST_F(UserCardTest, ClearingTerytAsksThenWritesNullsWithoutLogLine)
