@@ -1,6 +1,6 @@
 // MikroTik configuration of a generated ISP against a loopback FTP router:
-//   bare_ms         one bare SELECT of the routers' device rows through Connector/C
-//                   and the same kind of line assembly (ARP, DHCP, queue)
+//   bare_ms         the build's own SELECT of the routers' device rows through bare
+//                   Connector/C and the same kind of line assembly (ARP, DHCP, queue)
 //   full_script_ms  the section lists and the script of every router
 //   full_ratio      full_script_ms / bare_ms (goal <= 2)
 //   full_store_ms   recording, comparing and storing every router's lines with
@@ -59,28 +59,40 @@ double bareSelect(const TConnectionParams& p, const std::vector<int>& routers, q
     QElapsedTimer t;
     t.start();
     for (int router : routers) {
+        // The build's own statement: the same rows and columns travel.
         const QByteArray sql =
-            "select M_INDEX, M_INDEXUSER, M_IP, M_MAC, M_PASMODOWNLOADDZIEN, M_PASMOUPLOADDZIEN from Mac "
-            "left join "
-            "Userdb on U_INDEX=M_INDEXUSER where M_CZYDODACDOMT=1 and (U_DATADEAKTYWACJI > CURDATE() or "
-            "U_DATADEAKTYWACJI='0000-00-00') and (U_DATAAKTYWACJI <= CURDATE() and "
-            "U_DATAAKTYWACJI<>'0000-00-00') "
-            "and (M_DATAPODLACZENIA<=CURDATE() and M_DATAPODLACZENIA<>'0000-00-00') and M_INDEXMT=" +
+            "select Mac.*, Userdb.* from Mac left join Userdb on U_INDEX=M_INDEXUSER where M_CZYDODACDOMT=1 "
+            "and  (U_DATADEAKTYWACJI > CURDATE() or U_DATADEAKTYWACJI='0000-00-00') and (U_DATAAKTYWACJI <= "
+            "CURDATE() and U_DATAAKTYWACJI<>'0000-00-00') and (M_DATAPODLACZENIA<=CURDATE() and "
+            "M_DATAPODLACZENIA<>'0000-00-00') and M_INDEXMT=" +
             QByteArray::number(router) + " order by M_INDEXUSER";
         mysql_real_query(m, sql.constData(), sql.size());
         MYSQL_RES* res = mysql_store_result(m);
+        int cId = 0, cUser = 0, cIp = 0, cMac = 0, cDown = 0, cUp = 0;
+        if (res) {
+            const MYSQL_FIELD* f = mysql_fetch_fields(res);
+            for (unsigned i = 0; i < mysql_num_fields(res); ++i) {
+                const QByteArray n(f[i].name);
+                if (n == "M_INDEX") cId = int(i);
+                if (n == "M_INDEXUSER") cUser = int(i);
+                if (n == "M_IP") cIp = int(i);
+                if (n == "M_MAC") cMac = int(i);
+                if (n == "M_PASMODOWNLOADDZIEN") cDown = int(i);
+                if (n == "M_PASMOUPLOADDZIEN") cUp = int(i);
+            }
+        }
         QStringList out;
         while (MYSQL_ROW row = res ? mysql_fetch_row(res) : nullptr) {
-            const QString id = QString::fromUtf8(row[0]), ip = QString::fromUtf8(row[2]),
-                          mac = QString::fromUtf8(row[3]).toUpper();
+            const QString id = QString::fromUtf8(row[cId]), ip = QString::fromUtf8(row[cIp]),
+                          mac = QString::fromUtf8(row[cMac]).toUpper();
             out << QStringLiteral("/ip arp add address=") + ip + QStringLiteral(" mac-address=") + mac +
                        QStringLiteral(" interface=ether2 comment=orlix4sql_") + id;
             out << QStringLiteral("/ip dhcp-server lease add address=") + ip +
                        QStringLiteral(" mac-address=") + mac +
                        QStringLiteral(" server=ether2 comment=orlix4sql_") + id;
-            const QString name = QString::fromUtf8(row[1]) + QLatin1Char('_') + id;
-            out << QStringLiteral("/queue simple add max-limit=") + QString::fromUtf8(row[5]) +
-                       QLatin1Char('/') + QString::fromUtf8(row[4]) +
+            const QString name = QString::fromUtf8(row[cUser]) + QLatin1Char('_') + id;
+            out << QStringLiteral("/queue simple add max-limit=") + QString::fromUtf8(row[cUp]) +
+                       QLatin1Char('/') + QString::fromUtf8(row[cDown]) +
                        QStringLiteral(" parent=global target=") + ip + QStringLiteral("/32 name=") + name +
                        QStringLiteral(" comment=orlix4sql_") + name;
         }
