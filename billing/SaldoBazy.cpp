@@ -16,8 +16,7 @@ namespace {
 
 std::mutex g_mutex;
 std::condition_variable g_done;
-// Changed under g_mutex; atomic as well, since the thread sanitizer loses
-// track of the mutex around the waits of WaitAll.
+// Changed under g_mutex, read by any thread asking how many runs are left.
 std::atomic<int> g_running = 0;
 
 // Timing rows belong to the shared connection's LogTemp; the worker never

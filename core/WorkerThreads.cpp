@@ -1,5 +1,6 @@
 #include "core/WorkerThreads.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <list>
 #include <mutex>
@@ -11,7 +12,8 @@ struct TWorker
 {
     std::thread thread;
     std::atomic<bool> stop{false};
-    bool finished = false;
+    // The worker's last write, read by whichever thread reaps it.
+    std::atomic<bool> finished{false};
 };
 
 class TRegistry
