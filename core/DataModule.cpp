@@ -15,6 +15,7 @@
 #include "core/SqlScripts.h"
 #include "core/StartupProgress.h"
 #include "core/TerytTools.h"
+#include "core/WorkerThreads.h"
 #include "platform/OdbcDataSource.h"
 
 #include <QCursor>
@@ -82,6 +83,8 @@ TData::~TData()
 {
     CloseDatasets();
     destroyDatasets();
+    // Worker threads open their connections from this database's parameters: they end first.
+    StopAndJoinWorkers();
     ReleaseGlobalSession();
     SharedSession = nullptr;
     Database.reset();

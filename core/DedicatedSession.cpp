@@ -11,6 +11,7 @@
 #include <atomic>
 #include <mysql.h>
 #include <mysqld_error.h>
+#include <optional>
 
 QString DefaultDatabaseName = QStringLiteral("ORLIX4SQL");
 QString DefaultSessionPrivateDir;
@@ -204,6 +205,20 @@ TDatabase* TDatabase::Find(const QString& databaseName)
     return registry().value(databaseName.toUpper(), nullptr);
 }
 
+namespace {
+
+// A copy of the registered database's parameters, taken under the registry's
+// lock: another thread may unregister and free that database meanwhile.
+std::optional<TConnectionParams> registeredParams(const QString& databaseName)
+{
+    QMutexLocker l(&g_registryMutex);
+    const TDatabase* db = registry().value(databaseName.toUpper(), nullptr);
+    if (!db) return std::nullopt;
+    return db->Params();
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- RawResult
 
 TDedicatedSession::RawResult::~RawResult()
@@ -228,7 +243,7 @@ TDedicatedSession* TDedicatedSession::CreateOnDatabase(const QString& databaseNa
 TDedicatedSession::TDedicatedSession(const QString& name, const QString& databaseName)
 {
     const QString dbName = databaseName.isEmpty() ? DefaultDatabaseName : databaseName;
-    TDatabase* shared = TDatabase::Find(dbName);
+    const std::optional<TConnectionParams> shared = registeredParams(dbName);
     if (!shared)
         throw EDatabaseError(QStringLiteral("TDedicatedSession.Initialize: \r\nSesja: %1\r\n%2\r\n%3")
                                  .arg(name, DefaultSessionPrivateDir,
@@ -254,7 +269,7 @@ TDedicatedSession::TDedicatedSession(const QString& name, const QString& databas
     PrivateDir = candidate;
     SessionName = QStringLiteral("%1_%2").arg(name).arg(counter, 8, 10, QLatin1Char('0'));
 
-    m_ownDb = std::make_unique<TDatabase>(dbName, shared->Params());
+    m_ownDb = std::make_unique<TDatabase>(dbName, *shared);
     m_db = m_ownDb.get();
     try {
         m_db->Open();
@@ -268,12 +283,12 @@ std::unique_ptr<TDedicatedSession> TDedicatedSession::OpenConnection(const QStri
                                                                      const QString& databaseName)
 {
     const QString dbName = databaseName.isEmpty() ? DefaultDatabaseName : databaseName;
-    TDatabase* shared = TDatabase::Find(dbName);
+    const std::optional<TConnectionParams> shared = registeredParams(dbName);
     if (!shared)
         throw EDatabaseError(QStringLiteral("Database component \"%1\" is not registered").arg(dbName));
     std::unique_ptr<TDedicatedSession> s(new TDedicatedSession());
     s->SessionName = label;
-    s->m_ownDb = std::make_unique<TDatabase>(dbName, shared->Params());
+    s->m_ownDb = std::make_unique<TDatabase>(dbName, *shared);
     s->m_db = s->m_ownDb.get();
     s->m_db->Open();
     return s;

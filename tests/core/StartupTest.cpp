@@ -5,12 +5,16 @@
 #include "core/ProgramExit.h"
 #include "core/Query.h"
 #include "core/Session.h"
+#include "core/WorkerThreads.h"
 #include "mainwindow/Glowny.h"
 #include "platform/OdbcDataSource.h"
 #include "tests/support/TestDb.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -144,6 +148,28 @@ TEST_F(StartupTest, FirstStartCreatesTheSchemaAndStampsTheVersion)
     data().RunStartupSequence(nullptr);
     EXPECT_EQ(S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from Stat")), 9);
     EXPECT_TRUE(shownTexts().isEmpty()) << shownTexts().join(QLatin1Char('|')).toStdString();
+}
+
+// A worker (the balance run) opens its connection from the data module's
+// database: closing the module stops and joins it before the database goes.
+TEST_F(StartupTest, ClosingTheDataModuleEndsItsWorkersFirst)
+{
+    data().DataCreate();
+    std::atomic<bool> opened{false};
+    StartWorker([&opened](const std::atomic<bool>& stop) {
+        while (!stop)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        try {
+            TDedicatedSession s(QStringLiteral("Worker"));
+            opened = true;
+        } catch (...) {
+        }
+    });
+    m_data.reset();
+    const int left = RunningWorkers();
+    StopAndJoinWorkers();
+    EXPECT_EQ(left, 0);
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(StartupTest, MissingSchemaScriptEndsWithCode11)
