@@ -204,7 +204,7 @@ TEST_F(PmTest, FailedReadLeavesNoRowsAndRegistersTheFailure)
          RawLine("20240531", SubAccount(1), "100", "a", "b") +
              RawLine("20240531", SubAccount(1), "2147483648", "a", "b"),
          false, 2},
-        {"a binary file", QByteArray("\x01\x02|\xff\xfe|\x00|\x00|\x00", 13), true, 0},
+        {"a binary file", QByteArray("\x01\x02|\xff\xfe|\x00|\x00|\x00", 11), true, 0},
         {"UTF-16",
          QByteArray("\xff\xfe"
                     "2\0"
