@@ -680,42 +680,41 @@ TEST_F(GlownyTest, SettingsAboutArchiveAndScriptCommandsOpenTheirWindows)
     EXPECT_TRUE(
         TMD::Recorded()[0].text.startsWith(QStringLiteral("Czy chcesz wykonać archiwizację bazy MySQL\r\n")));
     EXPECT_NE(f.Shape6, nullptr);
+}
 
-    TEST_F(GlownyTest, EditAndAddOpenTheSubscriberEditor)
+TEST_F(GlownyTest, EditAndAddOpenTheSubscriberEditor)
+{
+    TFormGlowny& f = form();
+    f.DBGrid1->setFocus();
+    QTest::keyClick(f.DBGrid1, Qt::Key_Down);
+    const int id = currentId();
+    const QString before = S()->GetQueryValueAsString(
+        QStringLiteral("select concat_ws('|', U_NAZWISKO, U_DATAMODYFIKACJI) from Userdb where U_INDEX=:p1"),
+        {id});
+    struct TCase
     {
-        TFormGlowny& f = form();
-        f.DBGrid1->setFocus();
-        QTest::keyClick(f.DBGrid1, Qt::Key_Down);
-        const int id = currentId();
-        const QString before = S()->GetQueryValueAsString(
-            QStringLiteral(
-                "select concat_ws('|', U_NAZWISKO, U_DATAMODYFIKACJI) from Userdb where U_INDEX=:p1"),
-            {id});
-        struct TCase
-        {
-            const char* Menu;
-            const char* Caption;
-        };
-        for (const TCase& c : {TCase{"&Baza użytkowników/Edytuj", "Edycja danych użytkownika"},
-                               TCase{"&Baza użytkowników/Dodaj", "Dodawanie nowego użytkownika"}}) {
-            QString shown;
-            QTimer::singleShot(0, [&shown] {
-                QWidget* w = QApplication::activeModalWidget();
-                shown = w ? w->windowTitle() : QString();
-                // Esc leaves everything as it was.
-                if (w) QTest::keyClick(w, Qt::Key_Escape);
-            });
-            QAction* a = f.MenuAction(QString::fromUtf8(c.Menu));
-            ASSERT_TRUE(a) << c.Menu;
-            a->trigger();
-            EXPECT_EQ(shown, QString::fromUtf8(c.Caption)) << c.Menu;
-        }
-        EXPECT_EQ(
-            S()->GetQueryValueAsString(
-                QStringLiteral(
-                    "select concat_ws('|', U_NAZWISKO, U_DATAMODYFIKACJI) from Userdb where U_INDEX=:p1"),
-                {id}),
-            before);
-        EXPECT_EQ(S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb")), 5);
-        EXPECT_TRUE(TMD::Recorded().isEmpty());
+        const char* Menu;
+        const char* Caption;
+    };
+    for (const TCase& c : {TCase{"&Baza użytkowników/Edytuj", "Edycja danych użytkownika"},
+                           TCase{"&Baza użytkowników/Dodaj", "Dodawanie nowego użytkownika"}}) {
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            QWidget* w = QApplication::activeModalWidget();
+            shown = w ? w->windowTitle() : QString();
+            // Esc leaves everything as it was.
+            if (w) QTest::keyClick(w, Qt::Key_Escape);
+        });
+        QAction* a = f.MenuAction(QString::fromUtf8(c.Menu));
+        ASSERT_TRUE(a) << c.Menu;
+        a->trigger();
+        EXPECT_EQ(shown, QString::fromUtf8(c.Caption)) << c.Menu;
     }
+    EXPECT_EQ(S()->GetQueryValueAsString(
+                  QStringLiteral(
+                      "select concat_ws('|', U_NAZWISKO, U_DATAMODYFIKACJI) from Userdb where U_INDEX=:p1"),
+                  {id}),
+              before);
+    EXPECT_EQ(S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from Userdb")), 5);
+    EXPECT_TRUE(TMD::Recorded().isEmpty());
+}
