@@ -319,7 +319,7 @@ std::vector<TKonfKey> buildTable()
     t.edit(G, "KSeF_CrtOffline.crt_Nazwa", "", "Certyfikat", C::FileName).Special = S::NotSaved;
     t.edit(G, "KSeF_KeyOffline.key_Nazwa", "", "Klucz", C::FileName).Special = S::NotSaved;
     t.edit(G, "KSeF_HasloOffline", "", "Hasło", pwd).Special = S::Scrambled;
-    t.in(kPageKsef, "Typ bramki KSeF");
+    t.in(kPageKsef);
     t.radio(G, "KSeF_TypBramki", 2, "Typ bramki KSeF", items({"Produkcyjna", "Demo", "Testowa"}));
     return std::move(t.keys);
 }

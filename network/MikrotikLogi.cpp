@@ -183,14 +183,14 @@ void MikrotikStatusThreadProc(const TRouterFtp& router, bool barActive)
 
 bool StartMikrotikStatusPoll()
 {
-    {
-        std::lock_guard<std::mutex> lock(pollMutex);
-        if (pollRunning) return false;
-        pollRunning = true;
-    }
+    std::unique_lock<std::mutex> lock(pollMutex);
+    if (pollRunning) return false;
+    // Read before the poll counts as running: a failure here must not block every later poll.
     const auto& active = MikrotikIndicatorHooks().barActive;
     const bool barActive = active && active();
     const TRouterFtp router = CurrentMikrotikRouter();
+    pollRunning = true;
+    lock.unlock();
     StartWorker([router, barActive](const std::atomic<bool>& stop) {
         try {
             if (!stop) MikrotikStatusThreadProc(router, barActive);

@@ -42,13 +42,7 @@ protected:
         LoadUpgradedSchema();
         ASSERT_TRUE(m_dir.isValid());
         PrepareDesk(m_dir.path());
-        TProgramFolders folders;
-        folders.Private = m_dir.path() + QStringLiteral("/orlix_priv/");
-        folders.Export = m_dir.path() + QStringLiteral("/eksport/");
-        folders.Archive = m_dir.path() + QStringLiteral("/archiwum/");
-        for (const QString& f : {folders.Private, folders.Archive})
-            QDir().mkpath(f);
-        m_session.emplace(AdminSignedIn(), folders);
+        m_session.emplace(AdminSignedIn(), DeskFolders(m_dir.path()));
         m_savedPath = qgetenv("PATH");
         m_savedOdbc = qgetenv("ODBCINI");
         SetProgramTerminator([this](int code) { m_exitCodes.push_back(code); });

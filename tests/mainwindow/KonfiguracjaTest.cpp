@@ -19,7 +19,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
@@ -66,12 +65,7 @@ protected:
         LoadUpgradedSchema();
         ASSERT_TRUE(m_dir.isValid());
         PrepareDesk(m_dir.path());
-        TProgramFolders folders;
-        folders.Private = m_dir.path() + QStringLiteral("/orlix_priv/");
-        folders.Export = m_dir.path() + QStringLiteral("/eksport/");
-        folders.Archive = m_dir.path() + QStringLiteral("/archiwum/");
-        QDir().mkpath(folders.Private);
-        m_session.emplace(AdminSignedIn(), folders);
+        m_session.emplace(AdminSignedIn(), DeskFolders(m_dir.path()));
         m_savedHost = HostId;
         HostId = kHost;
         Data = new TData();

@@ -7,11 +7,26 @@
 #include "tests/support/TestDb.h"
 
 #include <QDate>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 #include <vector>
+
+// "12.34" as an amount (test texts are always valid).
+inline Amount4 M(const char* t)
+{
+    Amount4 a;
+    Amount4::tryParse(QString::fromLatin1(t), a);
+    return a;
+}
+
+// Blanks of every kind collapsed, so texts match however pdftotext spaced them.
+inline QString flat(QString s)
+{
+    return s.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+}
 
 struct TTestItem
 {

@@ -6,19 +6,12 @@
 #include "printouts/DrukFvDane.h"
 #include "printouts/ReportForm.h"
 
+#include "tests/printouts/DrukFvFixture.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-namespace {
-Amount4 M(const char* t)
-{
-    Amount4 a;
-    Amount4::tryParse(QString::fromLatin1(t), a);
-    return a;
-}
-} // namespace
 
 TEST(DrukFvReguly, PaymentTermText)
 {

@@ -15,23 +15,6 @@
 #include <QRegularExpression>
 #include <tuple>
 
-namespace {
-
-Amount4 M(const char* t)
-{
-    Amount4 a;
-    Amount4::tryParse(QString::fromLatin1(t), a);
-    return a;
-}
-
-// Blanks of every kind collapsed, so texts match however pdftotext spaced them.
-QString flat(QString s)
-{
-    return s.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
-}
-
-} // namespace
-
 TEST_F(DrukFvTest, InvoicePdfCarriesNumberVatRowsWordsPartiesAndCode93)
 {
     const int u = AddSubscriber(QStringLiteral("Kowalczyk"), QStringLiteral("Zażółć Gęślą"), 1234,

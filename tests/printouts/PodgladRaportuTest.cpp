@@ -18,13 +18,6 @@
 
 namespace {
 
-Amount4 M(const char* t)
-{
-    Amount4 a;
-    Amount4::tryParse(QString::fromLatin1(t), a);
-    return a;
-}
-
 class PodgladRaportuTest : public DrukFvTest
 {
 protected:

@@ -3,6 +3,7 @@
 #include "core/DialogPL.h"
 #include "platform/NetworkAdapter.h"
 
+#include <QDir>
 #include <vector>
 
 TOperatorSession AdminSignedIn()
@@ -24,6 +25,17 @@ void PrepareDesk(const QString& programFolder)
     });
     TMD::SetTestHook([](const TMD::Shown&) { return mrOk; });
     TMD::ClearRecorded();
+}
+
+TProgramFolders DeskFolders(const QString& base)
+{
+    TProgramFolders folders;
+    folders.Private = base + QStringLiteral("/orlix_priv/");
+    folders.Export = base + QStringLiteral("/eksport/");
+    folders.Archive = base + QStringLiteral("/archiwum/");
+    for (const QString& f : {folders.Private, folders.Export, folders.Archive})
+        QDir().mkpath(f);
+    return folders;
 }
 
 void LeaveDesk()

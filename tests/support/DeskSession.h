@@ -14,3 +14,5 @@ TOperatorSession AdminSignedIn();
 void PrepareDesk(const QString& programFolder);
 // Undoes PrepareDesk.
 void LeaveDesk();
+// The private, export and archive folders of a desk under base, created.
+TProgramFolders DeskFolders(const QString& base);
