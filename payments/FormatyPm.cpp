@@ -176,6 +176,15 @@ Amount4 PmGroszSeparator(const QString& text)
     return grosz(toInt32(joined));
 }
 
+Amount4 PmGroszNumber(const QString& text)
+{
+    // The program's number format has a decimal comma: a point does not convert.
+    Amount4 a;
+    if (text.contains(QLatin1Char('.')) || !Amount4::tryParse(text, a))
+        throw EPmReadError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    return Amount4::fromRaw(a.raw / 100);
+}
+
 Amount4 PmZloty(const QString& text)
 {
     QString t = text;
@@ -223,6 +232,8 @@ const std::vector<TPmFormat>& PmFormats()
     static const std::vector<TPmFormat> formats = [] {
         std::vector<TPmFormat> v;
         RegisterPlainFormats(v);
+        RegisterQuotedFormats(v);
+        RegisterStatementFormats(v);
         std::sort(v.begin(), v.end(), [](const TPmFormat& a, const TPmFormat& b) {
             return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
         });

@@ -97,8 +97,16 @@ Amount4 PmGroszPlain(const QString& text);
 // Amount in grosz: the separator removed (all but the last three characters
 // followed by the last two), then as a 32-bit integer / 100.
 Amount4 PmGroszSeparator(const QString& text);
+// Amount in grosz: the field as a number with a decimal comma, / 100.
+Amount4 PmGroszNumber(const QString& text);
 // Amount in złoty: every "." becomes ","; throws when it is not a number.
 Amount4 PmZloty(const QString& text);
+// Amount digits (grosz) of a statement record's window: from the first "N"
+// to an "N" after at least four characters; from the first "C" to the end;
+// from each "C" to an "S" after at least four characters.
+QString PmAmountNtoN(const QString& text);
+QString PmAmountCtoEnd(const QString& text);
+QString PmAmountCtoS(const QString& text);
 // Characters 1-2, 3-6, ... 23-26 joined by single blanks; nothing checked.
 QString PmGrouped(const QString& text);
 // The grouped number when more than 25 characters, else "NIEPEŁNY NR RACHUNKU!".
@@ -124,3 +132,5 @@ const TPmFormat* FindPmFormat(const QString& name);
 
 // Registration of one family's layouts (called once when the list is built).
 void RegisterPlainFormats(std::vector<TPmFormat>& out);
+void RegisterQuotedFormats(std::vector<TPmFormat>& out);
+void RegisterStatementFormats(std::vector<TPmFormat>& out);

@@ -19,10 +19,18 @@ struct TPmLayout
     int skipLines = 0;
     // Runs once before the loop; false: nothing is read.
     std::function<bool(TPmReadContext&)> start;
+    // A line this says true of is replaced by the next line, whatever that holds.
+    std::function<bool(const QString&)> takeNext;
+    // A line this says false of is passed over before splitting.
+    std::function<bool(const QString&)> split;
+    // Changes the fields as they are split off (before counting and logging).
+    std::function<void(Fields&)> adjust;
     // A line whose count matched is still passed over when this says false.
     std::function<bool(const Fields&)> accept;
     // A counted record is stored only when this says true.
-    std::function<bool(const Fields&)> store;
+    std::function<bool(const TPmReadContext&, const Fields&)> store;
+    // The record's log block shows only F2, F4, F6...
+    bool logEvenFields = false;
     // Fills the row of a stored record.
     std::function<void(TPmReadContext&, const Fields&, TPmRow&)> map;
     // Log lines after a stored record.
