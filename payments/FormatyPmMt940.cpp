@@ -204,10 +204,18 @@ struct TRecordValues
 struct TTextStatement;
 using TTagAction = void (*)(TPmReadContext&, const TTextStatement&, const QString& rec, qsizetype k,
                             TRecordValues&);
+// A tag either runs its action or takes the text after it: up to 200
+// characters from `from` after the tag's start, cut at `stop` (kept when
+// `keepStop`), logged after `label`.
 struct TTag
 {
     const char* tag;
-    TTagAction action;
+    TTagAction action = nullptr;
+    QString TRecordValues::*text = nullptr;
+    int from = 0;
+    char stop = 0;
+    bool keepStop = false;
+    const char* label = "";
 };
 
 struct TTextStatement
@@ -273,6 +281,15 @@ void storeRecord(TPmReadContext& ctx, const TTextStatement& s, const TRecordValu
     ctx.Log << kImported + account;
 }
 
+void runTag(TPmReadContext& ctx, const TTextStatement& s, const TTag& tag, const QString& rec, qsizetype k,
+            TRecordValues& v)
+{
+    if (tag.action) return tag.action(ctx, s, rec, k, v);
+    QString& value = v.*tag.text;
+    value = upTo(at(rec, k + tag.from, 200), QLatin1Char(tag.stop), tag.keepStop);
+    ctx.Log << QString::fromUtf8(tag.label) + value;
+}
+
 void readTextStatement(TPmReadContext& ctx, const TTextStatement& s, const QString& firstLog = QString())
 {
     const QString t = joinedText(ctx);
@@ -305,7 +322,7 @@ void readTextStatement(TPmReadContext& ctx, const TTextStatement& s, const QStri
         const QStringView view(rec);
         for (qsizetype k = 0; k < rec.size(); ++k)
             for (const TTag& tag : s.tags)
-                if (view.sliced(k).startsWith(QLatin1String(tag.tag))) tag.action(ctx, s, rec, k, v);
+                if (view.sliced(k).startsWith(QLatin1String(tag.tag))) runTag(ctx, s, tag, rec, k, v);
         if (s.readAt == TTextStatement::ReadAt::Walked) ++ctx.Read;
         if (s.store && s.store(v)) storeRecord(ctx, s, v);
         if (s.store) {
@@ -342,18 +359,6 @@ void bzwbkAccount(TPmReadContext& ctx, const TTextStatement&, const QString& rec
     ctx.Log << QStringLiteral("SUBKONTO: ") + v.account;
 }
 
-void bzwbkTitle(TPmReadContext& ctx, const TTextStatement&, const QString& rec, qsizetype k, TRecordValues& v)
-{
-    v.title = upTo(at(rec, k + 8, 200), QLatin1Char('>'), false);
-    ctx.Log << QStringLiteral("TYTUŁ: ") + v.title;
-}
-
-void bzwbkPayer(TPmReadContext& ctx, const TTextStatement&, const QString& rec, qsizetype k, TRecordValues& v)
-{
-    v.payer = upTo(at(rec, k + 3, 200), QLatin1Char('>'), false);
-    ctx.Log << QStringLiteral("OD: ") + v.payer;
-}
-
 void mbankCode(TPmReadContext& ctx, const TTextStatement&, const QString& rec, qsizetype k, TRecordValues& v)
 {
     v.code = DigitsOnly(v.code + RemoveSpaces(at(rec, k + 4, 4)));
@@ -366,18 +371,6 @@ void mbankAccount(TPmReadContext& ctx, const TTextStatement&, const QString& rec
     v.account = CompleteNrb(ctx.BankNumber + ctx.ClientId + at(rec, k + 7, 12));
     v.accountFound = true;
     ctx.Log << QStringLiteral("SUBKONTO: ") + v.account;
-}
-
-void mbankTitle(TPmReadContext& ctx, const TTextStatement&, const QString& rec, qsizetype k, TRecordValues& v)
-{
-    v.title = upTo(at(rec, k + 6, 200), QLatin1Char(';'), false);
-    ctx.Log << QStringLiteral("TYTUŁ: ") + v.title;
-}
-
-void mbankPayer(TPmReadContext& ctx, const TTextStatement&, const QString& rec, qsizetype k, TRecordValues& v)
-{
-    v.payer = upTo(at(rec, k + 3, 200), QLatin1Char(';'), false);
-    ctx.Log << QStringLiteral("OD: ") + v.payer;
 }
 
 void bs7Amount(TPmReadContext& ctx, const TTextStatement& s, const QString& rec, qsizetype k,
@@ -396,18 +389,6 @@ void bs7Account(TPmReadContext& ctx, const TTextStatement&, const QString& rec, 
     v.account = digits;
     v.accountFound = true;
     ctx.Log << QStringLiteral("SUBKONTO:") + digits;
-}
-
-void bs7Title(TPmReadContext& ctx, const TTextStatement&, const QString& rec, qsizetype k, TRecordValues& v)
-{
-    v.title = upTo(at(rec, k + 3, 200), QLatin1Char('<'), true);
-    ctx.Log << QStringLiteral("TYTUL:") + v.title;
-}
-
-void bs7Payer(TPmReadContext& ctx, const TTextStatement&, const QString& rec, qsizetype k, TRecordValues& v)
-{
-    v.payer = upTo(at(rec, k + 3, 200), QLatin1Char('<'), true);
-    ctx.Log << QStringLiteral("OD:") + v.payer;
 }
 
 // The record is stored and its values cleared at its "<29" sub-field.
@@ -429,18 +410,6 @@ void breAccount(TPmReadContext& ctx, const TTextStatement&, const QString& rec, 
     v.account = DigitsOnly(at(rec, k + 7, 12));
     v.accountFound = true;
     ctx.Log << v.account;
-}
-
-void breTitle(TPmReadContext& ctx, const TTextStatement&, const QString& rec, qsizetype k, TRecordValues& v)
-{
-    v.title = upTo(at(rec, k + 6, 200), QLatin1Char(';'), true);
-    ctx.Log << v.title;
-}
-
-void brePayer(TPmReadContext& ctx, const TTextStatement&, const QString& rec, qsizetype k, TRecordValues& v)
-{
-    v.payer = upTo(at(rec, k + 6, 200), QLatin1Char(';'), true);
-    ctx.Log << v.payer;
 }
 
 bool creditStored(const TRecordValues& v)
@@ -468,17 +437,19 @@ QString rebuiltAccount(const TPmReadContext& ctx, const TRecordValues& v)
     return PmRebuilt(ctx, v.account);
 }
 
-const TTextStatement kBzwbk6{
-    TTextStatement::ReadAt::Found,
-    ":60F:",
-    1500,
-    "Data wyciągu: ",
-    true,
-    true,
-    true,
-    {{":61:", amountLogged}, {">38", bzwbkAccount}, {":86:>20", bzwbkTitle}, {">32", bzwbkPayer}},
-    creditStored,
-    groupedAccount};
+const TTextStatement kBzwbk6{TTextStatement::ReadAt::Found,
+                             ":60F:",
+                             1500,
+                             "Data wyciągu: ",
+                             true,
+                             true,
+                             true,
+                             {{":61:", amountLogged},
+                              {">38", bzwbkAccount},
+                              {":86:>20", nullptr, &TRecordValues::title, 8, '>', false, "TYTUŁ: "},
+                              {">32", nullptr, &TRecordValues::payer, 3, '>', false, "OD: "}},
+                             creditStored,
+                             groupedAccount};
 
 const TTextStatement kMbank{TTextStatement::ReadAt::Found,
                             ":60F:",
@@ -490,23 +461,26 @@ const TTextStatement kMbank{TTextStatement::ReadAt::Found,
                             {{":61:", amountLogged},
                              {":86:", mbankCode},
                              {"IPH: XX", mbankAccount},
-                             {"TYT.:", mbankTitle},
-                             {"OD:", mbankPayer}},
+                             {"TYT.:", nullptr, &TRecordValues::title, 6, ';', false, "TYTUŁ: "},
+                             {"OD:", nullptr, &TRecordValues::payer, 3, ';', false, "OD: "}},
                             codeStored,
                             accountAsIs};
 
 // Rows are written from the "<29" action; the store test is never asked.
-const TTextStatement kBs7{
-    TTextStatement::ReadAt::Cut,
-    ":60F:F",
-    1500,
-    "Data: ",
-    false,
-    false,
-    false,
-    {{":61:", bs7Amount}, {"<23za:", bs7Account}, {"<20", bs7Title}, {"<27", bs7Payer}, {"<29", bs7End}},
-    nullptr,
-    groupedAccount};
+const TTextStatement kBs7{TTextStatement::ReadAt::Cut,
+                          ":60F:F",
+                          1500,
+                          "Data: ",
+                          false,
+                          false,
+                          false,
+                          {{":61:", bs7Amount},
+                           {"<23za:", bs7Account},
+                           {"<20", nullptr, &TRecordValues::title, 3, '<', true, "TYTUL:"},
+                           {"<27", nullptr, &TRecordValues::payer, 3, '<', true, "OD:"},
+                           {"<29", bs7End}},
+                          nullptr,
+                          groupedAccount};
 
 const TTextStatement kBre{TTextStatement::ReadAt::Walked,
                           ":20:ST",
@@ -518,8 +492,8 @@ const TTextStatement kBre{TTextStatement::ReadAt::Walked,
                           {{":61:", amountOnly},
                            {":86:", breCode},
                            {"IPH: XX", breAccount},
-                           {"TYT.:", breTitle},
-                           {"; OD:", brePayer}},
+                           {"TYT.:", nullptr, &TRecordValues::title, 6, ';', true},
+                           {"; OD:", nullptr, &TRecordValues::payer, 6, ';', true}},
                           codeStored,
                           rebuiltAccount};
 

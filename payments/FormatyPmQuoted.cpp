@@ -141,10 +141,11 @@ TPmLayout bs14()
     return l;
 }
 
-TPmLayout millenniumCsv()
+// "Millenium (csv)" and "(S4)": the same fields, only the date's place differs.
+TPmLayout millennium(const char* name, char delimiter, TPmSplitter splitter, int dateField)
 {
-    return layout("Millenium (csv)", '|', kBlank, {12}, [](TPmReadContext&, const F& x, TPmRow& r) {
-        r.date = f(x, 3);
+    return layout(name, delimiter, splitter, {12}, [dateField](TPmReadContext&, const F& x, TPmRow& r) {
+        r.date = f(x, dateField);
         r.amount = PmGroszNumber(f(x, 6));
         r.payer = f(x, 10);
         r.account = PmGrouped(f(x, 12));
@@ -237,17 +238,6 @@ TPmLayout millenniumS3()
     });
 }
 
-TPmLayout millenniumS4()
-{
-    return layout("Millenium (S4)", ',', kDropped, {12}, [](TPmReadContext&, const F& x, TPmRow& r) {
-        r.date = f(x, 4);
-        r.amount = PmGroszNumber(f(x, 6));
-        r.payer = f(x, 10);
-        r.account = PmGrouped(f(x, 12));
-        r.title = f(x, 11);
-    });
-}
-
 TPmLayout bs2()
 {
     TPmLayout l = layout("BS (2)", ',', kBlank, {18}, [](TPmReadContext&, const F& x, TPmRow& r) {
@@ -298,7 +288,7 @@ void RegisterQuotedFormats(std::vector<TPmFormat>& out)
                         bs15(),
                         ing4(),
                         bs14(),
-                        millenniumCsv(),
+                        millennium("Millenium (csv)", '|', kBlank, 3),
                         pekao(),
                         alior2(),
                         bps(),
@@ -308,7 +298,7 @@ void RegisterQuotedFormats(std::vector<TPmFormat>& out)
                         ing("ING (3)", 18),
                         ing("ING", 20),
                         millenniumS3(),
-                        millenniumS4(),
+                        millennium("Millenium (S4)", ',', kDropped, 4),
                         bs2(),
                         bs4()})
         out.push_back(MakeDelimitedFormat(std::move(l)));
