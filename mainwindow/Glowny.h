@@ -63,6 +63,8 @@ public:
     // saved); set by InstallProgramHooks, unset they say not available yet.
     static std::function<bool()> OpenNewUser;
     static std::function<bool(int userIndex)> OpenUserEditor;
+    // "Płatności masowe": the bank import window under its lock.
+    static std::function<void()> OpenBulkPayments;
 
     // ---- the subscriber grid
     // Rebuilds QUserdb's statement from the filter controls (its BeforeOpen).
@@ -124,6 +126,7 @@ public:
     QPushButton* SpeedButtonEx9 = nullptr;  // "Poczekalnia"
     QPushButton* SpeedButtonEx29 = nullptr; // "Lista zleceń"
     QPushButton* SpeedButtonEx20 = nullptr; // "Generowanie faktur"
+    QPushButton* SpeedButtonPm = nullptr;   // "Płatności masowe"
     QPushButton* SpeedButtonEx23 = nullptr; // "Wystaw PZ"
     QWidget* ThemedPanel20 = nullptr;       // double click: the timing log
     QTimer *TimerBudujOkna = nullptr, *TimerOtworzTabele = nullptr, *TimerPoStarcie = nullptr,
@@ -188,6 +191,7 @@ private:
     QWidget* buildThemedPanel20(QWidget* parent);
     void ThemedPanel20DblClick();
     void SpeedButtonEx20Click();
+    void PlatnosciMasoweClick();
     void SpeedButtonEx23Click();
     void Uaktualnij();
     // "Konfiguracja" (menu and button): the settings dialog on its first page.

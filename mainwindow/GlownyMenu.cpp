@@ -147,7 +147,7 @@ void TFormGlowny::buildMenus()
     addCommand(tools, QStringLiteral("Automatyczne generowanie faktur"),
                [this] { SpeedButtonEx20->click(); });
     addCommand(tools, QStringLiteral("Automatyczne generowanie not odsetkowych"));
-    addCommand(tools, QStringLiteral("Płatności masowe"));
+    addCommand(tools, QStringLiteral("Płatności masowe"), [this] { SpeedButtonPm->click(); });
     QMenu* bulk = tools->addMenu(QStringLiteral("Operacje masowe"));
     for (const char* c :
          {"Drukuj i wyślij dokumenty z wybranego okresu", "Drukuj książeczki opłat",

@@ -157,8 +157,11 @@ QWidget* TFormGlowny::buildSidePanel()
     SpeedButtonEx20 = sideButton(QStringLiteral("Generowanie faktur"), [this] { SpeedButtonEx20Click(); });
     SpeedButtonEx20->setObjectName(QStringLiteral("SpeedButtonEx20"));
     l2->addWidget(SpeedButtonEx20);
-    for (const char* c : {"Wydruk faktur", "KSeF", "Płatności masowe"})
+    for (const char* c : {"Wydruk faktur", "KSeF"})
         l2->addWidget(sideButton(QString::fromUtf8(c)));
+    SpeedButtonPm = sideButton(QStringLiteral("Płatności masowe"), [this] { PlatnosciMasoweClick(); });
+    SpeedButtonPm->setObjectName(QStringLiteral("SpeedButtonPm"));
+    l2->addWidget(SpeedButtonPm);
     l2->addWidget(sideButton(QStringLiteral("Archiwizacja"), [this] { ArchiveCommand(); }));
     l2->addSpacing(6);
     l2->addWidget(sideButton(QStringLiteral("Definicje i szablony"), [] { ShowDefinicje(0); }));

@@ -18,6 +18,7 @@ std::function<void()> TFormGlowny::OpenInvoicingRun;
 std::function<void()> TFormGlowny::AskForCompanyName;
 std::function<bool()> TFormGlowny::OpenNewUser;
 std::function<bool(int)> TFormGlowny::OpenUserEditor;
+std::function<void()> TFormGlowny::OpenBulkPayments;
 
 namespace {
 
@@ -90,6 +91,14 @@ void TFormGlowny::editUser()
     if (!OpenUserEditor) return notAvailable(QStringLiteral("Edytuj"));
     const int id = CurrentUserIndex();
     if (id != 0 && OpenUserEditor(id)) RefreshUsers();
+}
+
+void TFormGlowny::PlatnosciMasoweClick()
+{
+    if (RightDenied(2)) return;
+    if (!OpenBulkPayments) return notAvailable(QStringLiteral("Płatności masowe"));
+    OpenBulkPayments();
+    RefreshUsers();
 }
 
 void TFormGlowny::SpeedButtonEx23Click()

@@ -15,6 +15,8 @@
 #include "mainwindow/User.h"
 #include "mainwindow/UserDodaj.h"
 #include "network/MikrotikWysylka.h"
+#include "payments/ImportPlatnosciMasowych.h"
+#include "payments/KsiegowaniePm.h"
 #include "platform/PlatformContext.h"
 
 #include <QLabel>
@@ -43,6 +45,8 @@ void InstallProgramHooks()
     TFormGlowny::OpenNewUser = AddNewUser;
     TFormGlowny::OpenUserEditor = EditUser;
     TFormUser::OpenUserEditor = EditUser;
+    TFormGlowny::OpenBulkPayments = [] { OpenImportPlatnosciMasowych(); };
+    hooks.postPmRow = [](int pmIndex) { return PostPmRow(pmIndex); };
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;

@@ -15,6 +15,7 @@
 #include "core/Query.h"
 #include "core/Session.h"
 #include "mainwindow/User.h"
+#include "payments/ImportPlatnosciMasowych.h"
 #include "platform/NetworkAdapter.h"
 #include "tests/support/DeskSession.h"
 #include "tests/support/TestDb.h"
@@ -486,6 +487,7 @@ TEST_F(GlownyTest, OwnCommandsCheckRightsBeforeAnythingElse)
     } cases[] = {
         {"PZ refused below level 3", f.SpeedButtonEx23, 4, RightDeniedMessage(3)},
         {"invoicing refused below level 1", f.SpeedButtonEx20, 2, RightDeniedMessage(1)},
+        {"bulk payments refused below level 2", f.SpeedButtonPm, 3, RightDeniedMessage(2)},
     };
     for (const Case& c : cases) {
         TMD::ClearRecorded();
@@ -512,6 +514,35 @@ TEST_F(GlownyTest, OwnCommandsCheckRightsBeforeAnythingElse)
         open();
         EXPECT_EQ(shown, QStringLiteral("TFormFvAutomat"));
         EXPECT_TRUE(TMD::Recorded().isEmpty());
+    }
+
+    // At level 2 "Płatności masowe" (button and menu) opens the bank import
+    // window under its lock, which is free again once the window closes.
+    OperatorRightsLevel = 2;
+    const std::function<void()> payments[] = {
+        [&f] { QTest::mouseClick(f.SpeedButtonPm, Qt::LeftButton); },
+        [&f] { f.MenuAction(QStringLiteral("&Narzędzia/Płatności masowe"))->trigger(); }};
+    for (const auto& open : payments) {
+        TMD::ClearRecorded();
+        QString shown;
+        int lockFree = -1;
+        const QString db = DatabaseName();
+        QTimer::singleShot(0, [&shown, &lockFree, &db] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            shown = QString::fromLatin1(dialog->metaObject()->className());
+            SecondConnection other(db);
+            lockFree = other.session->GetQueryValueAsInteger(QStringLiteral("select IS_FREE_LOCK(:p1)"),
+                                                             {PmAutomatLockName()});
+            dialog->reject();
+        });
+        open();
+        EXPECT_EQ(shown, QStringLiteral("TFormImportPlatnosciMasowych"));
+        EXPECT_EQ(lockFree, 0) << "the window is open under the lock";
+        EXPECT_TRUE(TMD::Recorded().isEmpty()) << TMD::Recorded().value(0).text.toStdString();
+        EXPECT_EQ(
+            S()->GetQueryValueAsInteger(QStringLiteral("select IS_FREE_LOCK(:p1)"), {PmAutomatLockName()}),
+            1);
     }
 }
 
