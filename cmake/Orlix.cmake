@@ -25,7 +25,7 @@ set(ORLIX_PLATFORM_UI_UNITS DefaultPrinter ForegroundWindow PdfPrinter SystemSou
 # else in core/ builds widget-free. A new window unit of core goes here.
 set(ORLIX_CORE_UI_UNITS
   Application DateTimePicker DialogPL FormEx FormLogo Funkcje2Ui GripPanel LogTemp LogiLista Logowanie
-  MagazynBlob OperatorDodaj OperatorLista OperatorZmienHaslo PodmiotyCombo QueryModel SpeedButtonEx
+  ListWindow MagazynBlob OperatorDodaj OperatorLista OperatorZmienHaslo PodmiotyCombo QueryModel SpeedButtonEx
   ThemedLabel ThemedPanel ThemedSeparator ZmienneTekstowe)
 
 

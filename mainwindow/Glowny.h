@@ -65,6 +65,17 @@ public:
     static std::function<bool(int userIndex)> OpenUserEditor;
     // "Płatności masowe": the bank import window under its lock.
     static std::function<void()> OpenBulkPayments;
+    // The document lists and one subscriber's documents (0: the subscriber
+    // under the cursor), set by their units; unset, not available yet.
+    struct TListOpeners
+    {
+        std::function<void()> fvLista, fvKorektaLista, pzLista, oplatyLista;
+        std::function<void(int userIndex)> fvUser, pzUser;
+    };
+    static TListOpeners ListOpeners;
+    // "Pokaz faktury" / "Pokaż PZ": the current subscriber's documents (rights level 3).
+    void ShowUserInvoices();
+    void ShowUserDemands();
 
     // ---- the subscriber grid
     // Rebuilds QUserdb's statement from the filter controls (its BeforeOpen).
@@ -128,7 +139,10 @@ public:
     QPushButton* SpeedButtonEx20 = nullptr; // "Generowanie faktur"
     QPushButton* SpeedButtonPm = nullptr;   // "Płatności masowe"
     QPushButton* SpeedButtonEx23 = nullptr; // "Wystaw PZ"
-    QWidget* ThemedPanel20 = nullptr;       // double click: the timing log
+    QPushButton* SpeedButtonListaFaktur = nullptr;
+    QPushButton* SpeedButtonListaPz = nullptr;
+    QPushButton* SpeedButtonListaWplat = nullptr;
+    QWidget* ThemedPanel20 = nullptr; // double click: the timing log
     QTimer *TimerBudujOkna = nullptr, *TimerOtworzTabele = nullptr, *TimerPoStarcie = nullptr,
            *TimerRefresh = nullptr, *TimerRefresh2 = nullptr, *TimerCron = nullptr,
            *TimerAktualizacja = nullptr, *TimerSzukajUser = nullptr;
@@ -156,6 +170,8 @@ private:
     void connectUserTab();
 
     void formCreate();
+    // Opens a document list after the rights check, then re-reads the grid.
+    void openList(const QString& caption, int level, const std::function<void()>& opener);
     void connectOtherWindows();
     void formShow();
     void formClose();

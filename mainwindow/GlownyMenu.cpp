@@ -136,10 +136,13 @@ void TFormGlowny::buildMenus()
         infra->addAction(QString::fromUtf8(c));
 
     QMenu* listy = MainMenu1->addMenu(QStringLiteral("Listy"));
-    for (const char* c :
-         {"Faktury - lista", "Korekty - lista", "Polecenia zapłaty - lista", "Opłaty (KP) - lista",
-          "Umowy - lista", "Urządzenia - lista", "Zlecenia serwisowe - lista", "Noty odsetkowe - lista",
-          "Pobrane z KSeF - lista", "Opłaty vOVE - lista"})
+    addCommand(listy, QStringLiteral("Faktury - lista"), [this] { SpeedButtonListaFaktur->click(); });
+    addCommand(listy, QStringLiteral("Korekty - lista"),
+               [this] { openList(QStringLiteral("Korekty - lista"), 3, ListOpeners.fvKorektaLista); });
+    addCommand(listy, QStringLiteral("Polecenia zapłaty - lista"), [this] { SpeedButtonListaPz->click(); });
+    addCommand(listy, QStringLiteral("Opłaty (KP) - lista"), [this] { SpeedButtonListaWplat->click(); });
+    for (const char* c : {"Umowy - lista", "Urządzenia - lista", "Zlecenia serwisowe - lista",
+                          "Noty odsetkowe - lista", "Pobrane z KSeF - lista", "Opłaty vOVE - lista"})
         addCommand(listy, QString::fromUtf8(c));
 
     QMenu* tools = MainMenu1->addMenu(QStringLiteral("&Narzędzia"));

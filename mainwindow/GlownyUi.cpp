@@ -132,7 +132,18 @@ QWidget* TFormGlowny::buildSidePanel()
     l->setSpacing(3);
 
     l->addWidget(Heading(QStringLiteral("Listy"), side));
-    for (const char* c : {"Lista faktur", "Lista PZ", "Lista wpłat (KP)", "Lista umów", "Lista urządzeń"})
+    SpeedButtonListaFaktur = sideButton(QStringLiteral("Lista faktur"), [this] {
+        openList(QStringLiteral("Faktury - lista"), 2, ListOpeners.fvLista);
+    });
+    SpeedButtonListaPz = sideButton(QStringLiteral("Lista PZ"), [this] {
+        openList(QStringLiteral("Polecenia zapłaty - lista"), 2, ListOpeners.pzLista);
+    });
+    SpeedButtonListaWplat = sideButton(QStringLiteral("Lista wpłat (KP)"), [this] {
+        openList(QStringLiteral("Opłaty (KP) - lista"), 2, ListOpeners.oplatyLista);
+    });
+    for (QPushButton* b : {SpeedButtonListaFaktur, SpeedButtonListaPz, SpeedButtonListaWplat})
+        l->addWidget(b);
+    for (const char* c : {"Lista umów", "Lista urządzeń"})
         l->addWidget(sideButton(QString::fromUtf8(c)));
     SpeedButtonEx29 = sideButton(QStringLiteral("Lista zleceń"));
     SpeedButtonEx29->setObjectName(QStringLiteral("SpeedButtonEx29"));
@@ -249,6 +260,14 @@ QWidget* TFormGlowny::buildUserTab()
         auto* a = new QAction(QString::fromUtf8(caption), DBGrid1);
         const int m = mode;
         connect(a, &QAction::triggered, this, [this, m] { RunGuarded([this, m] { tickVisible(m); }); });
+        DBGrid1->addAction(a);
+    }
+    for (const auto& [caption, show] : {std::pair{"Pokaz faktury", &TFormGlowny::ShowUserInvoices},
+                                        std::pair{"Pokaż PZ", &TFormGlowny::ShowUserDemands}}) {
+        auto* a = new QAction(QString::fromUtf8(caption), DBGrid1);
+        const auto handler = show; // a structured binding is not captured
+        connect(a, &QAction::triggered, this,
+                [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
         DBGrid1->addAction(a);
     }
 

@@ -1,5 +1,6 @@
 // The main window's own small commands: the timing log behind the version
-// panel, "Generowanie faktur", "Wystaw PZ" and the gambling domain list.
+// panel, "Generowanie faktur", "Wystaw PZ", the document lists and the
+// gambling domain list.
 #include "mainwindow/Glowny.h"
 
 #include "core/DialogPL.h"
@@ -19,6 +20,7 @@ std::function<void()> TFormGlowny::AskForCompanyName;
 std::function<bool()> TFormGlowny::OpenNewUser;
 std::function<bool(int)> TFormGlowny::OpenUserEditor;
 std::function<void()> TFormGlowny::OpenBulkPayments;
+TFormGlowny::TListOpeners TFormGlowny::ListOpeners;
 
 namespace {
 
@@ -115,4 +117,24 @@ void TFormGlowny::Uaktualnij()
         return;
     UpdateHazardDomains();
     TMD::MessageDlg(QStringLiteral("Zakończono aktualizację listy domen"), mtInformation, mbOK);
+}
+
+void TFormGlowny::openList(const QString& caption, int level, const std::function<void()>& opener)
+{
+    if (RightDenied(level)) return;
+    if (!opener) return notAvailable(caption);
+    opener();
+    RefreshUsers();
+}
+
+void TFormGlowny::ShowUserInvoices()
+{
+    openList(QStringLiteral("Pokaz faktury"), 3,
+             ListOpeners.fvUser ? [] { ListOpeners.fvUser(0); } : std::function<void()>());
+}
+
+void TFormGlowny::ShowUserDemands()
+{
+    openList(QStringLiteral("Pokaż PZ"), 3,
+             ListOpeners.pzUser ? [] { ListOpeners.pzUser(0); } : std::function<void()>());
 }

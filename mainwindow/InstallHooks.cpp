@@ -1,6 +1,13 @@
 #include "mainwindow/InstallHooks.h"
 
 #include "billing/FvAutomat.h"
+#include "billing/FvKorektaLista.h"
+#include "billing/FvLista.h"
+#include "billing/FvUser.h"
+#include "billing/ListyDruk.h"
+#include "billing/OplatyLista.h"
+#include "billing/PzLista.h"
+#include "billing/PzUser.h"
 #include "billing/SaldoBazy.h"
 #include "core/DbIni.h"
 #include "core/DialogPL.h"
@@ -47,6 +54,10 @@ void InstallProgramHooks()
     TFormUser::OpenUserEditor = EditUser;
     TFormGlowny::OpenBulkPayments = [] { OpenImportPlatnosciMasowych(); };
     hooks.postPmRow = [](int pmIndex) { return PostPmRow(pmIndex); };
+    TFormGlowny::ListOpeners = {[] { FormFvLista()->exec(); },      [] { FormFvKorektaLista()->exec(); },
+                                [] { FormPzLista()->exec(); },      [] { FormOplatyLista()->exec(); },
+                                [](int user) { ShowFvUser(user); }, [](int user) { ShowPzUser(user); }};
+    ListHooks().showUserCard = ShowUserCard;
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;

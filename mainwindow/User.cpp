@@ -1,5 +1,7 @@
 #include "mainwindow/User.h"
 
+#include "mainwindow/Glowny.h"
+
 #include "core/ActivityLog.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
@@ -381,10 +383,16 @@ void TFormUser::buildToolbar(QWidget* bar)
 
     connect(SpeedButtonEx1, &QToolButton::clicked, this, [this] { RunGuarded([this] { RefreshAll(); }); });
     connect(SpeedButtonEx33, &QToolButton::clicked, this, [this] { RunGuarded([this] { editUser(); }); });
-    connect(SpeedButtonEx34, &QToolButton::clicked, this,
-            [this] { notAvailable(QStringLiteral("Faktury użytkownika"), 3); });
-    connect(SpeedButtonEx35, &QToolButton::clicked, this,
-            [this] { notAvailable(QStringLiteral("Polecenia zapłaty użytkownika"), 3); });
+    connect(SpeedButtonEx34, &QToolButton::clicked, this, [this] {
+        RunGuarded([this] {
+            openDocuments(QStringLiteral("Faktury użytkownika"), TFormGlowny::ListOpeners.fvUser);
+        });
+    });
+    connect(SpeedButtonEx35, &QToolButton::clicked, this, [this] {
+        RunGuarded([this] {
+            openDocuments(QStringLiteral("Polecenia zapłaty użytkownika"), TFormGlowny::ListOpeners.pzUser);
+        });
+    });
     connect(SpeedButtonEx5, &QToolButton::clicked, this, [this] { notAvailable(QStringLiteral("Wpłata")); });
     connect(SpeedButtonEx2, &QToolButton::clicked, this,
             [this] { notAvailable(QStringLiteral("SMS do serwisanta"), 3); });
@@ -465,6 +473,13 @@ void TFormUser::editUser()
     }
     RefreshAll();
     RefreshBasicData();
+}
+
+void TFormUser::openDocuments(const QString& what, const std::function<void(int)>& opener)
+{
+    if (!opener) return notAvailable(what, 3);
+    if (RightDenied(3)) return;
+    opener(UserIndex);
 }
 
 void TFormUser::notAvailable(const QString& what, int level)

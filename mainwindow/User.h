@@ -114,6 +114,8 @@ private:
     QString mainGridText(const char* name) const;
     // A command whose window comes with later work.
     void notAvailable(const QString& what, int level = 0);
+    // One of the subscriber's document windows (rights level 3).
+    void openDocuments(const QString& what, const std::function<void(int)>& opener);
 
     QList<QAction*> m_menuItems;
 };

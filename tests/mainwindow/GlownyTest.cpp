@@ -295,12 +295,12 @@ TEST_F(GlownyTest, CtrlClickTicksAndUnticks)
 TEST_F(GlownyTest, CommandsOfLaterWorkSaySo)
 {
     TFormGlowny& f = form();
-    QAction* a = f.MenuAction(QStringLiteral("Listy/Faktury - lista"));
+    QAction* a = f.MenuAction(QStringLiteral("Listy/Umowy - lista"));
     ASSERT_NE(a, nullptr);
     a->trigger();
     ASSERT_EQ(TMD::Recorded().size(), 1);
     EXPECT_EQ(TMD::Recorded()[0].text,
-              QStringLiteral("Funkcja \"Faktury - lista\" nie jest jeszcze dostępna w tej wersji programu."));
+              QStringLiteral("Funkcja \"Umowy - lista\" nie jest jeszcze dostępna w tej wersji programu."));
     EXPECT_NE(f.MenuAction(QStringLiteral("&Plik/Zakończ")), nullptr);
     EXPECT_NE(f.MenuAction(QStringLiteral("&Opcje/Funkcje pomocnicze/Techniczne/Zakończ transakcję")),
               nullptr);
@@ -543,6 +543,66 @@ TEST_F(GlownyTest, OwnCommandsCheckRightsBeforeAnythingElse)
         EXPECT_EQ(
             S()->GetQueryValueAsInteger(QStringLiteral("select IS_FREE_LOCK(:p1)"), {PmAutomatLockName()}),
             1);
+    }
+}
+
+// The document lists open from their menu items, side buttons and the grid's
+// context menu after the rights check of each.
+TEST_F(GlownyTest, DocumentListsOpenTheirWindowsAfterTheRightsCheck)
+{
+    TFormGlowny& f = form();
+    const auto gridAction = [&f](const char* caption) {
+        for (QAction* a : f.DBGrid1->actions())
+            if (a->text() == QString::fromUtf8(caption)) return a;
+        return static_cast<QAction*>(nullptr);
+    };
+    struct Case
+    {
+        const char* rule;
+        std::function<void()> press;
+        int level;
+        const char* window;
+    };
+    ASSERT_NE(gridAction("Pokaz faktury"), nullptr);
+    ASSERT_NE(gridAction("Pokaż PZ"), nullptr);
+    const Case cases[] = {
+        {"invoice list button", [&] { QTest::mouseClick(f.SpeedButtonListaFaktur, Qt::LeftButton); }, 2,
+         "TFormFvLista"},
+        {"invoice list menu", [&] { f.MenuAction(QStringLiteral("Listy/Faktury - lista"))->trigger(); }, 2,
+         "TFormFvLista"},
+        {"correction list menu", [&] { f.MenuAction(QStringLiteral("Listy/Korekty - lista"))->trigger(); }, 3,
+         "TFormFvKorektaLista"},
+        {"demand list button", [&] { QTest::mouseClick(f.SpeedButtonListaPz, Qt::LeftButton); }, 2,
+         "TFormPzLista"},
+        {"demand list menu",
+         [&] { f.MenuAction(QStringLiteral("Listy/Polecenia zapłaty - lista"))->trigger(); }, 2,
+         "TFormPzLista"},
+        {"payments button", [&] { QTest::mouseClick(f.SpeedButtonListaWplat, Qt::LeftButton); }, 2,
+         "TFormOplatyLista"},
+        {"payments menu", [&] { f.MenuAction(QStringLiteral("Listy/Opłaty (KP) - lista"))->trigger(); }, 2,
+         "TFormOplatyLista"},
+        {"subscriber's invoices", [&] { gridAction("Pokaz faktury")->trigger(); }, 3, "TFormFvUser"},
+        {"subscriber's demands", [&] { gridAction("Pokaż PZ")->trigger(); }, 3, "TFormPzUser"},
+    };
+    for (const Case& c : cases) {
+        OperatorRightsLevel = c.level + 1;
+        TMD::ClearRecorded();
+        c.press();
+        ASSERT_EQ(TMD::Recorded().size(), 1) << c.rule;
+        EXPECT_EQ(TMD::Recorded()[0].text, RightDeniedMessage(c.level)) << c.rule;
+
+        OperatorRightsLevel = c.level;
+        TMD::ClearRecorded();
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            shown = QString::fromLatin1(dialog->metaObject()->className());
+            dialog->reject();
+        });
+        c.press();
+        EXPECT_EQ(shown, QString::fromUtf8(c.window)) << c.rule;
+        EXPECT_TRUE(TMD::Recorded().isEmpty()) << c.rule;
     }
 }
 
