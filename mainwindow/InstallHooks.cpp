@@ -25,6 +25,8 @@
 #include "payments/ImportPlatnosciMasowych.h"
 #include "payments/KsiegowaniePm.h"
 #include "platform/PlatformContext.h"
+#include "printouts/DrukFvKorekta.h"
+#include "printouts/DrukPz.h"
 
 #include <QLabel>
 
@@ -58,6 +60,8 @@ void InstallProgramHooks()
                                 [] { FormPzLista()->exec(); },      [] { FormOplatyLista()->exec(); },
                                 [](int user) { ShowFvUser(user); }, [](int user) { ShowPzUser(user); }};
     ListHooks().showUserCard = ShowUserCard;
+    ListHooks().printCorrection = [](int fvk, const QString&, bool pdf) { PrintFvkDocument(fvk, pdf); };
+    ListHooks().printDemand = [](int pz, const QString&, bool pdf) { PrintPzDocument(pz, pdf); };
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;

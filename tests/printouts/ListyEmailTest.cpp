@@ -24,6 +24,7 @@ protected:
     void SetUp() override
     {
         DrukFvTest::SetUp();
+        m_savedPrintDemand = ListHooks().printDemand;
         if (HasFatalFailure()) return;
         TMD::SetTestHook([](const TMD::Shown&) { return mrOk; });
         TMD::ClearRecorded();
@@ -33,7 +34,7 @@ protected:
     }
     void TearDown() override
     {
-        ListHooks().printDemand = nullptr;
+        ListHooks().printDemand = m_savedPrintDemand;
         TMD::ClearTestHook();
         DrukFvTest::TearDown();
     }
@@ -64,6 +65,7 @@ protected:
     }
 
     int user = 0;
+    std::function<void(int, const QString&, bool)> m_savedPrintDemand;
 };
 
 TEST_F(ListyEmailTest, FvListaEmailSendsTheInvoicePdfAttached)
