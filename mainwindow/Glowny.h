@@ -76,6 +76,10 @@ public:
     // "Pokaz faktury" / "Pokaż PZ": the current subscriber's documents (rights level 3).
     void ShowUserInvoices();
     void ShowUserDemands();
+    // The bulk output window behind "Wydruk faktur" and the electronic copy
+    // check behind "Kopia elektroniczna (EJ)", set the same way.
+    static std::function<void()> OpenBulkOutput;
+    static std::function<void()> OpenElectronicCopyCheck;
 
     // ---- the subscriber grid
     // Rebuilds QUserdb's statement from the filter controls (its BeforeOpen).

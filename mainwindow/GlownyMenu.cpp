@@ -165,7 +165,10 @@ void TFormGlowny::buildMenus()
     addCommand(tools, QStringLiteral("vOVE"));
     addCommand(tools, QStringLiteral("vOVE v5"));
     addCommand(tools, QStringLiteral("Ewidencja sprzedaży"), [] { TFormEwidencjaSprzedazy::ShowWindow(); });
-    addCommand(tools, QStringLiteral("Kopia elektroniczna (EJ)"));
+    addCommand(tools, QStringLiteral("Kopia elektroniczna (EJ)"), [this] {
+        OpenElectronicCopyCheck ? OpenElectronicCopyCheck()
+                                : notAvailable(QStringLiteral("Kopia elektroniczna (EJ)"));
+    });
     addCommand(tools, QStringLiteral("Raport SIIS / SIDUSIS"));
     addCommand(tools, QStringLiteral("Wielopodmiotowość"));
     tools->addSeparator();

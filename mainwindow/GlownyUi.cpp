@@ -168,8 +168,10 @@ QWidget* TFormGlowny::buildSidePanel()
     SpeedButtonEx20 = sideButton(QStringLiteral("Generowanie faktur"), [this] { SpeedButtonEx20Click(); });
     SpeedButtonEx20->setObjectName(QStringLiteral("SpeedButtonEx20"));
     l2->addWidget(SpeedButtonEx20);
-    for (const char* c : {"Wydruk faktur", "KSeF"})
-        l2->addWidget(sideButton(QString::fromUtf8(c)));
+    l2->addWidget(sideButton(QStringLiteral("Wydruk faktur"), [this] {
+        OpenBulkOutput ? OpenBulkOutput() : notAvailable(QStringLiteral("Wydruk faktur"));
+    }));
+    l2->addWidget(sideButton(QStringLiteral("KSeF")));
     SpeedButtonPm = sideButton(QStringLiteral("Płatności masowe"), [this] { PlatnosciMasoweClick(); });
     SpeedButtonPm->setObjectName(QStringLiteral("SpeedButtonPm"));
     l2->addWidget(SpeedButtonPm);

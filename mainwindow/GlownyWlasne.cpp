@@ -21,6 +21,8 @@ std::function<bool()> TFormGlowny::OpenNewUser;
 std::function<bool(int)> TFormGlowny::OpenUserEditor;
 std::function<void()> TFormGlowny::OpenBulkPayments;
 TFormGlowny::TListOpeners TFormGlowny::ListOpeners;
+std::function<void()> TFormGlowny::OpenBulkOutput;
+std::function<void()> TFormGlowny::OpenElectronicCopyCheck;
 
 namespace {
 

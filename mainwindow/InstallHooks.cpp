@@ -27,6 +27,8 @@
 #include "platform/PlatformContext.h"
 #include "printouts/DrukFvKorekta.h"
 #include "printouts/DrukPz.h"
+#include "printouts/KopiaElektronicznaWeryfikacja.h"
+#include "printouts/WydrukDokumentow.h"
 
 #include <QLabel>
 
@@ -62,6 +64,8 @@ void InstallProgramHooks()
     ListHooks().showUserCard = ShowUserCard;
     ListHooks().printCorrection = [](int fvk, const QString&, bool pdf) { PrintFvkDocument(fvk, pdf); };
     ListHooks().printDemand = [](int pz, const QString&, bool pdf) { PrintPzDocument(pz, pdf); };
+    TFormGlowny::OpenBulkOutput = [] { FormWydrukDokumentow()->exec(); };
+    TFormGlowny::OpenElectronicCopyCheck = [] { FormKopiaElektronicznaWeryfikacja()->exec(); };
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;

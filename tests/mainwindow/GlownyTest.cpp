@@ -119,6 +119,19 @@ protected:
         return *m_form;
     }
     int rows() { return form().DBGrid1->model() ? form().DBGrid1->model()->rowCount() : -1; }
+    // The class of the modal window a command opens (closed again at once); empty when none.
+    static QString ModalOpenedBy(const std::function<void()>& open)
+    {
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            shown = QString::fromLatin1(dialog->metaObject()->className());
+            dialog->reject();
+        });
+        open();
+        return shown;
+    }
     // Lets the 300 ms search delay run out.
     // The search runs when the typing delay has passed; a slow (sanitizer) build may take longer.
     void waitSearch()
@@ -504,14 +517,7 @@ TEST_F(GlownyTest, OwnCommandsCheckRightsBeforeAnythingElse)
         [&f] { f.MenuAction(QStringLiteral("&Narzędzia/Automatyczne generowanie faktur"))->trigger(); }};
     for (const auto& open : opens) {
         TMD::ClearRecorded();
-        QString shown;
-        QTimer::singleShot(0, [&shown] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            shown = QString::fromLatin1(dialog->metaObject()->className());
-            dialog->reject();
-        });
-        open();
+        const QString shown = ModalOpenedBy(open);
         EXPECT_EQ(shown, QStringLiteral("TFormFvAutomat"));
         EXPECT_TRUE(TMD::Recorded().isEmpty());
     }
@@ -603,6 +609,27 @@ TEST_F(GlownyTest, DocumentListsOpenTheirWindowsAfterTheRightsCheck)
         c.press();
         EXPECT_EQ(shown, QString::fromUtf8(c.window)) << c.rule;
         EXPECT_TRUE(TMD::Recorded().isEmpty()) << c.rule;
+    }
+}
+
+// "Wydruk faktur" opens the bulk output window, "Kopia elektroniczna (EJ)" its check.
+TEST_F(GlownyTest, BulkOutputAndElectronicCopyCommandsOpenTheirWindows)
+{
+    TFormGlowny& f = form();
+    QPushButton* bulk = nullptr;
+    for (QPushButton* b : f.findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("Wydruk faktur")) bulk = b;
+    ASSERT_NE(bulk, nullptr);
+    QAction* ej = f.MenuAction(QStringLiteral("&Narzędzia/Kopia elektroniczna (EJ)"));
+    ASSERT_NE(ej, nullptr);
+    const std::pair<std::function<void()>, const char*> opens[] = {
+        {[bulk] { QTest::mouseClick(bulk, Qt::LeftButton); }, "TFormWydrukDokumentow"},
+        {[ej] { ej->trigger(); }, "TFormKopiaElektronicznaWeryfikacja"}};
+    for (const auto& [open, expected] : opens) {
+        TMD::ClearRecorded();
+        const QString shown = ModalOpenedBy(open);
+        EXPECT_EQ(shown, QString::fromLatin1(expected));
+        EXPECT_TRUE(TMD::Recorded().isEmpty());
     }
 }
 
