@@ -204,6 +204,7 @@ private:
     void issueInvoice(bool fromMenu);
     // A new payment demand of the current subscriber.
     void issueDemand();
+    void addPayment();
     void timerPoStarcie();
     void timerRefresh2();
 

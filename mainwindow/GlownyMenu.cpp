@@ -106,7 +106,7 @@ void TFormGlowny::buildMenus()
     addCommand(users, QStringLiteral("Usuń"));
     addCommand(users, QStringLiteral("Zapisz jako duplikat"));
     users->addSeparator();
-    addCommand(users, QStringLiteral("Dodaj wpłatę (KP)"));
+    addCommand(users, QStringLiteral("Dodaj wpłatę (KP)"), [this] { addPayment(); });
     addCommand(users, QStringLiteral("Wystaw fakturę"), [this] { issueInvoice(true); });
     addCommand(users, QStringLiteral("Wystaw polecenie zapłaty"), [this] { issueDemand(); });
     addCommand(users, QStringLiteral("Otwórz zlecenie serwisowe"));

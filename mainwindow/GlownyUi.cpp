@@ -214,7 +214,7 @@ QWidget* TFormGlowny::buildUserTab()
     bl->addWidget(SpeedButtonEx8);
     bl->addWidget(sideButton(QStringLiteral("Usuń")));
     bl->addSpacing(10);
-    bl->addWidget(sideButton(QStringLiteral("Dodaj wpłatę (KP)")));
+    bl->addWidget(sideButton(QStringLiteral("Dodaj wpłatę (KP)"), [this] { addPayment(); }));
     SpeedButtonEx21 = sideButton(QStringLiteral("Wystaw fakturę"), [this] { issueInvoice(false); });
     SpeedButtonEx21->setObjectName(QStringLiteral("SpeedButtonEx21"));
     bl->addWidget(SpeedButtonEx21);

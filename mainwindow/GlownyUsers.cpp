@@ -3,6 +3,7 @@
 #include "mainwindow/Glowny.h"
 
 #include "billing/FvWystaw.h"
+#include "billing/OplatyDodaj.h"
 #include "billing/PzWystaw.h"
 #include "core/DataModule.h"
 #include "core/DbIni.h"
@@ -420,6 +421,14 @@ void TFormGlowny::issueInvoice(bool fromMenu)
         TQuery* oplaty = Data ? Data->QOplaty.get() : nullptr;
         if (oplaty && oplaty->Active()) RefreshQuery(oplaty, QStringLiteral("O_INDEX"));
     }
+    RefreshUsers();
+}
+
+void TFormGlowny::addPayment()
+{
+    const int id = CurrentUserIndex();
+    if (id == 0) return;
+    AddOplata(id);
     RefreshUsers();
 }
 

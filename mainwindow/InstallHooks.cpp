@@ -5,6 +5,7 @@
 #include "billing/FvLista.h"
 #include "billing/FvUser.h"
 #include "billing/ListyDruk.h"
+#include "billing/OplatyDodaj.h"
 #include "billing/OplatyLista.h"
 #include "billing/PzLista.h"
 #include "billing/PzUser.h"
@@ -26,6 +27,7 @@
 #include "payments/KsiegowaniePm.h"
 #include "platform/PlatformContext.h"
 #include "printouts/DrukFvKorekta.h"
+#include "printouts/DrukKP.h"
 #include "printouts/DrukPz.h"
 #include "printouts/KopiaElektronicznaWeryfikacja.h"
 #include "printouts/WydrukDokumentow.h"
@@ -62,8 +64,16 @@ void InstallProgramHooks()
                                 [] { FormPzLista()->exec(); },      [] { FormOplatyLista()->exec(); },
                                 [](int user) { ShowFvUser(user); }, [](int user) { ShowPzUser(user); }};
     ListHooks().showUserCard = ShowUserCard;
-    ListHooks().printCorrection = [](int fvk, const QString&, bool pdf) { PrintFvkDocument(fvk, pdf); };
-    ListHooks().printDemand = [](int pz, const QString&, bool pdf) { PrintPzDocument(pz, pdf); };
+    ListHooks().printCorrection = [](int fvk, const QString& printer, bool pdf) {
+        PrintFvkDocument(fvk, printer, pdf);
+    };
+    ListHooks().printDemand = [](int pz, const QString& printer, bool pdf) {
+        PrintPzDocument(pz, printer, pdf);
+    };
+    ListHooks().printCashReceipt = [](int o, const QString& printer, bool pdf) {
+        PrintKpDocument(o, printer, pdf);
+    };
+    ListHooks().editPayment = EditOplata;
     TFormGlowny::OpenBulkOutput = [] { FormWydrukDokumentow()->exec(); };
     TFormGlowny::OpenElectronicCopyCheck = [] { FormKopiaElektronicznaWeryfikacja()->exec(); };
     // MikroTik sends report in the status bar's fourth panel.

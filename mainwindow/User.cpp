@@ -1,5 +1,6 @@
 #include "mainwindow/User.h"
 
+#include "billing/OplatyDodaj.h"
 #include "mainwindow/Glowny.h"
 
 #include "core/ActivityLog.h"
@@ -393,7 +394,12 @@ void TFormUser::buildToolbar(QWidget* bar)
             openDocuments(QStringLiteral("Polecenia zapłaty użytkownika"), TFormGlowny::ListOpeners.pzUser);
         });
     });
-    connect(SpeedButtonEx5, &QToolButton::clicked, this, [this] { notAvailable(QStringLiteral("Wpłata")); });
+    connect(SpeedButtonEx5, &QToolButton::clicked, this, [this] {
+        RunGuarded([this] {
+            AddOplata(UserIndex);
+            RefreshAll();
+        });
+    });
     connect(SpeedButtonEx2, &QToolButton::clicked, this,
             [this] { notAvailable(QStringLiteral("SMS do serwisanta"), 3); });
     connect(SpeedButtonEx3, &QToolButton::clicked, this,

@@ -13,14 +13,21 @@ TFormDrukFvKorekta* FormDrukFvKorekta()
     return form;
 }
 
-void PrintFvkDocument(int fvkIndex, bool pdf)
+void PrintFvkDocument(int index, bool pdf)
 {
-    MakeFvkQrCodes(fvkIndex);
-    TFormDrukFvKorekta* form = FormDrukFvKorekta();
-    form->PrinterName = ReadIniString(
-        OperatorId, pdf ? QStringLiteral("DrukarkaPDF") : QStringLiteral("DrukarkaPapier"), QString());
-    form->QFvk()->SetSQL(QStringLiteral("select * from vFvkLista where FVK_INDEX=") +
-                         QString::number(fvkIndex));
+    PrintFvkDocument(index,
+                     ReadIniString(OperatorId,
+                                   pdf ? QStringLiteral("DrukarkaPDF") : QStringLiteral("DrukarkaPapier"),
+                                   QString()),
+                     pdf);
+}
+
+void PrintFvkDocument(int index, const QString& printerName, bool pdf)
+{
+    MakeFvkQrCodes(index);
+    auto* form = FormDrukFvKorekta();
+    form->PrinterName = printerName;
+    form->QFvk()->SetSQL(QStringLiteral("select * from vFvkLista where FVK_INDEX=") + QString::number(index));
     if (pdf)
         form->PrintDirect();
     else

@@ -21,3 +21,5 @@ TFormDrukFvKorekta* FormDrukFvKorekta();
 // Print (preview on the operator's paper printer) or PDF (straight to his PDF
 // printer) of one correction, with its KSeF QR bitmaps made first.
 void PrintFvkDocument(int fvkIndex, bool pdf);
+// The same on a printer the caller names.
+void PrintFvkDocument(int index, const QString& printerName, bool pdf);

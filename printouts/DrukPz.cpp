@@ -12,12 +12,20 @@ TFormDrukPz* FormDrukPz()
     return form;
 }
 
-void PrintPzDocument(int pzIndex, bool pdf)
+void PrintPzDocument(int index, bool pdf)
 {
-    TFormDrukPz* form = FormDrukPz();
-    form->PrinterName = ReadIniString(
-        OperatorId, pdf ? QStringLiteral("DrukarkaPDF") : QStringLiteral("DrukarkaPapier"), QString());
-    form->QPz()->SetSQL(QStringLiteral("select * from vPzLista where PZ_INDEX=") + QString::number(pzIndex));
+    PrintPzDocument(index,
+                    ReadIniString(OperatorId,
+                                  pdf ? QStringLiteral("DrukarkaPDF") : QStringLiteral("DrukarkaPapier"),
+                                  QString()),
+                    pdf);
+}
+
+void PrintPzDocument(int index, const QString& printerName, bool pdf)
+{
+    auto* form = FormDrukPz();
+    form->PrinterName = printerName;
+    form->QPz()->SetSQL(QStringLiteral("select * from vPzLista where PZ_INDEX=") + QString::number(index));
     if (pdf)
         form->PrintDirect();
     else

@@ -21,3 +21,5 @@ TFormDrukPz* FormDrukPz();
 // Print (preview on the operator's paper printer) or PDF (straight to his PDF
 // printer) of one demand.
 void PrintPzDocument(int pzIndex, bool pdf);
+// The same on a printer the caller names.
+void PrintPzDocument(int index, const QString& printerName, bool pdf);
