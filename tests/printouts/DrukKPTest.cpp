@@ -14,18 +14,6 @@
 
 namespace {
 
-Amount4 M(const char* t)
-{
-    Amount4 a;
-    Amount4::tryParse(QString::fromLatin1(t), a);
-    return a;
-}
-
-QString flat(QString s)
-{
-    return s.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
-}
-
 class DrukKPTest : public DrukFvTest
 {
 protected:
