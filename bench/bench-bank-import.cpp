@@ -102,11 +102,8 @@ double anchor(TDedicatedSession* s, const std::vector<TRecord>& records)
                  QStringLiteral("Opłata abonamentowa"), QStringLiteral("2025-06-30"), 0, 0,
                  QStringLiteral("0000-00-00")});
     ins.flush();
-    s->ExecQuery(QStringLiteral(
-        "update PlatnosciMasowe set PM_INDEXUSER=coalesce((select U_INDEX from vUserdb where U_NRRACHUNKU1 = "
-        "PM_NUMERRACHUNKU or U_NRRACHUNKU2 = PM_NUMERRACHUNKU order by vU_Aktywny desc, U_INDEX desc LIMIT "
-        "1), 0) "
-        "where PM_INDEXUSER=0 and Length(PM_NUMERRACHUNKU)>0"));
+    // The program's own matching statement: the anchor matches as the import does.
+    MatchPmRowsToUsers();
     const double secs = t.elapsed() / 1000.0;
     guard.rollback();
     return secs;

@@ -127,6 +127,17 @@ QString documentBranch(const char* typParam, const QString& p, const QString& ta
     return sql;
 }
 
+} // namespace
+
+QString UserActiveSql()
+{
+    return QStringLiteral("if((U_DATAAKTYWACJI<>'0000-00-00' and U_DATAAKTYWACJI>CURDATE()) or "
+                          "U_DATAAKTYWACJI='0000-00-00' or (U_DATADEAKTYWACJI<>'0000-00-00' and "
+                          "U_DATADEAKTYWACJI<=CURDATE()), '0', '1')");
+}
+
+namespace {
+
 QString vUserdb()
 {
     const TAddr adr{QStringLiteral("U_ADR_"), QStringLiteral("U_ADR_ULICA")};
@@ -178,9 +189,7 @@ QString vUserdb()
     sql += QStringLiteral(
                ", %1 as U_SIIS_ID, cast(concat('id_', %1) as char(100)) collate utf8_polish_ci as U_SIIS_ID2")
                .arg(siis);
-    sql += QStringLiteral(", if((U_DATAAKTYWACJI<>'0000-00-00' and U_DATAAKTYWACJI>CURDATE()) or "
-                          "U_DATAAKTYWACJI='0000-00-00' or (U_DATADEAKTYWACJI<>'0000-00-00' and "
-                          "U_DATADEAKTYWACJI<=CURDATE()), '0', '1') as vU_Aktywny");
+    sql += QStringLiteral(", %1 as vU_Aktywny").arg(UserActiveSql());
     sql += QStringLiteral(", cast(concat('(', P_SKROT, ') ', P_NAZWA1, ' ', P_NAZWA2) as char(150)) collate "
                           "utf8_polish_ci as vU_Podmiot, "
                           "cast(P_SKROT as char(10)) collate utf8_polish_ci as vU_PodmiotSkrot");

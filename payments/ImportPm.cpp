@@ -134,12 +134,19 @@ bool PmFileRegisteredAnyFormat(const QString& md5)
 
 void MatchPmRowsToUsers()
 {
-    // A row no subscriber's account matches stays 0 (the sub-select gives NULL).
-    GlobalSession()->ExecQuery(QStringLiteral(
-        "update PlatnosciMasowe set PM_INDEXUSER=coalesce((select U_INDEX from vUserdb where U_NRRACHUNKU1 = "
-        "PM_NUMERRACHUNKU or U_NRRACHUNKU2 = PM_NUMERRACHUNKU order by vU_Aktywny desc, U_INDEX desc LIMIT "
-        "1), "
-        "0) where PM_INDEXUSER=0 and Length(PM_NUMERRACHUNKU)>0"));
+    // Each sub-account column is joined on its own index and the best candidate
+    // of a row is chosen once: a sub-select per row with "or" between the two
+    // columns reads every subscriber for every row (minutes for a statement).
+    // A row no subscriber's account matches keeps 0.
+    const QString candidates = QStringLiteral(
+        "select PM_INDEX as k, U_INDEX as u, vU_Aktywny as a from PlatnosciMasowe join vUserdb on %1 = "
+        "PM_NUMERRACHUNKU where PM_INDEXUSER=0 and Length(PM_NUMERRACHUNKU)>0");
+    GlobalSession()->ExecQuery(
+        QStringLiteral("update PlatnosciMasowe join (select k, u from (select k, u, row_number() over "
+                       "(partition by k order by a desc, u desc) as n from (%1 union %2) c) r where n=1) m "
+                       "on m.k=PM_INDEX set PM_INDEXUSER=m.u")
+            .arg(candidates.arg(QStringLiteral("U_NRRACHUNKU1")),
+                 candidates.arg(QStringLiteral("U_NRRACHUNKU2"))));
 }
 
 TPmImportResult ImportStatementFile(const TPmImportRequest& rq)

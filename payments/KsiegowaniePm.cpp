@@ -7,6 +7,7 @@
 #include "core/ActivityLog.h"
 #include "core/DedicatedSession.h"
 #include "core/Query.h"
+#include "core/SchemaUpgrade.h"
 #include "core/Session.h"
 
 #include <QDate>
@@ -94,8 +95,9 @@ bool PostPmRow(int pmIndex, TPmPostingNumbers* numbers)
     }
     s->ExecQuery(
         QStringLiteral("update PlatnosciMasowe set PM_DATAKSIEGOWANIA=CURDATE(), PM_INDEXOPLATA=:p0, "
-                       "PM_NAAKTYWNEGO=(select vU_Aktywny from vUserdb where U_INDEX=:p1), PM_PODMIOT=:p2 "
-                       "where PM_INDEX=:p3"),
+                       "PM_NAAKTYWNEGO=(select %1 from Userdb where U_INDEX=:p1), PM_PODMIOT=:p2 "
+                       "where PM_INDEX=:p3")
+            .arg(UserActiveSql()),
         {oplata, user, podmiot, pmIndex});
     if (s->GetQueryValueAsInteger(
             QStringLiteral("select U_AUTOMATYCZNEFAKTURY from Userdb where U_INDEX=:p1"), {user}) == 3)

@@ -297,6 +297,31 @@ TEST_F(PmTest, ActiveSubscriberWinsThenTheNewestAndBlanksMustMatch)
         0);
 }
 
+TEST_F(PmTest, EveryRowOfOneAccountIsMatchedAndTiedRowsKeepTheirSubscriber)
+{
+    const QString acc = SubAccount(5);
+    const int older = AddUser(1, acc, QString(), true);
+    AddUser(2, acc, QString(), false);
+    const int both = AddUser(3, SubAccount(6), SubAccount(6));
+    ASSERT_TRUE(Import(WriteFile(QStringLiteral("a.txt"), RawLine("20240531", acc, "100", "a", "b"))).ok);
+    const int tied = Int(QStringLiteral("select PM_INDEX from PlatnosciMasowe"));
+    // An operator ties the first row elsewhere; matching again leaves it.
+    GlobalSession()->ExecQuery(
+        QStringLiteral("update PlatnosciMasowe set PM_INDEXUSER=:p1 where PM_INDEX=:p2"), {both, tied});
+    ASSERT_TRUE(
+        Import(WriteFile(QStringLiteral("b.txt"), RawLine("20240601", acc, "100", "a", "b") +
+                                                      RawLine("20240602", acc, "200", "a", "b") +
+                                                      RawLine("20240603", SubAccount(6), "300", "a", "b")))
+            .ok);
+    EXPECT_EQ(Int(QStringLiteral("select PM_INDEXUSER from PlatnosciMasowe where PM_INDEX=:p1"), {tied}),
+              both);
+    EXPECT_EQ(Int(QStringLiteral("select count(*) from PlatnosciMasowe where PM_INDEXUSER=:p1"), {older}), 2)
+        << "the active subscriber gets every row of the account, the inactive newer one none";
+    EXPECT_EQ(Int(QStringLiteral("select PM_INDEXUSER from PlatnosciMasowe where PM_DATABANK='2024-06-03'")),
+              both)
+        << "an account in both columns of one subscriber";
+}
+
 TEST_F(PmTest, ForeignPrefixRemovalTakesOnlyThisFilesRows)
 {
     // Characters 19-22 of the grouped number: the prefix of the last twelve digits.

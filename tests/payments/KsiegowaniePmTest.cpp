@@ -85,6 +85,19 @@ TEST_F(PmPostingTest, PaymentIsNumberedInTheMonthOfItsBankDate)
     EXPECT_EQ(Int(QStringLiteral("select count(*) from Oplaty")), 1);
 }
 
+TEST_F(PmPostingTest, PostedRowRemembersWhetherItsSubscriberWasActive)
+{
+    const int active = AddUser(7, SubAccount(7));
+    const int inactive = AddUser(8, SubAccount(8), QString(), false);
+    const int a = AddPmRow(active, Zl("20"), QDate(2025, 2, 28));
+    const int b = AddPmRow(inactive, Zl("20"), QDate(2025, 2, 28));
+    ASSERT_TRUE(PostPmRow(a));
+    ASSERT_TRUE(PostPmRow(b));
+    const QString sql = QStringLiteral("select PM_NAAKTYWNEGO from PlatnosciMasowe where PM_INDEX=:p1");
+    EXPECT_EQ(Int(sql, {a}), 1);
+    EXPECT_EQ(Int(sql, {b}), 0);
+}
+
 TEST_F(PmPostingTest, UnpostingReopensDocumentsAndPostingAgainTakesTheNextNumber)
 {
     const int u = AddUser(7, SubAccount(7));
