@@ -130,8 +130,10 @@ std::vector<TSchemaGroup> buildGroups()
         group(16, "Mac_hist", "M_INDEXTYPURZADZENIA",
               {add("Mac_hist", "M_INDEXTYPURZADZENIA", kInt), add("Mac_hist", "M_INDEXTYPLACZA", kInt),
                add("Mac_hist", "M_INDEXRODZAJ", kInt), add("Mac_hist", "M_INDEXMIEJSCEPODLACZENIA", kInt)}));
+    // The router's stored lines are removed and compared by MC_INDEXMT: without
+    // an index every send reads the lines of all routers.
     g.push_back(group(17, "MTconf", "MC_INDEXMT",
-                      {add("MTconf", "MC_INDEXMT", kInt),
+                      {add("MTconf", "MC_INDEXMT", kInt), index("MTconf", {QStringLiteral("MC_INDEXMT")}),
                        index("Userdb", {QStringLiteral("U_NRRACHUNKU1"), QStringLiteral("U_NRRACHUNKU2")})}));
     g.push_back(group(
         18, "Umowy", "UM_CZYANEKS",

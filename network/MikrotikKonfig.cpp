@@ -73,7 +73,10 @@ struct TDeviceRow
     QString UDayDownTxt, UDayUpTxt, UNightDownTxt, UNightUpTxt;
 };
 
-// Reads rows by column position, looked up once per query.
+// Reads rows by column position, looked up once per query. The columns read
+// are whole numbers and texts, whose server form is the value itself: the
+// cells are taken as they came, without the field conversions (a router's
+// thousands of rows times some thirty columns).
 class TRowReader
 {
 public:
@@ -83,8 +86,8 @@ public:
         TField* f = m_q.FindField(m_prefix + QLatin1String(name));
         return f ? f->Index() : -1;
     }
-    QString text(int row, int c) const { return c < 0 ? QString() : m_q.CellText(row, c); }
-    qint64 number(int row, int c) const { return text(row, c).toLongLong(); }
+    QString text(int row, int c) const { return c < 0 ? QString() : QString::fromUtf8(m_q.Cell(row, c)); }
+    qint64 number(int row, int c) const { return c < 0 ? 0 : m_q.Cell(row, c).toLongLong(); }
 
 private:
     TQuery& m_q;
@@ -469,7 +472,8 @@ TMikrotikSections BuildMikrotikSections(const TMikrotikRouter& r, bool full)
             out.Hazard << QStringLiteral("/ip firewall address-list add address=") +
                               RouterOsValue(q->CellText(i, 1)) +
                               QStringLiteral(" list=hazard comment=orlix4sql_") + q->CellText(i, 0);
-    } else {
+    } else if (!s->IsQueryEmpty(QStringLiteral("select (1) from HazardDomeny limit 1"))) {
+        // Emptied once, not re-created by every router's build.
         s->ExecQuery(QStringLiteral("TRUNCATE HazardDomeny"));
     }
 

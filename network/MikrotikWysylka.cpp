@@ -138,14 +138,24 @@ void difference(TDedicatedSession* db, const TMikrotikRouter& r, TMikrotikSectio
     s.Arp = diff;
 }
 
-void store(TDedicatedSession* db, const TMikrotikRouter& r)
+// Makes the stored lines the ones the router now has. After a comparison only
+// the difference is written: the vanished lines go, the new ones follow the
+// kept ones in build order (a whole router's lines rewritten on every send
+// cost more than the rest of the send).
+void store(TDedicatedSession* db, const TMikrotikRouter& r, bool compared)
 {
     TTransactionGuard guard(db);
-    db->ExecQuery(QStringLiteral("delete from MTconf where MC_INDEXMT=:p1"), {r.Index});
-    db->ExecQuery(
-        QStringLiteral("update MTconfAkt set MC_INDEX=MC_INDEX+(select coalesce(max(MC_INDEX), 0) from "
-                       "MTconf) order by MC_INDEX desc"));
-    db->ExecQuery(QStringLiteral("insert into MTconf (select * from MTconfAkt)"));
+    if (compared) {
+        db->ExecQuery(QStringLiteral("delete MTconf from MTconf join MTconfRoznicaOld using (MC_INDEX) where "
+                                     "MTconf.MC_INDEXMT=:p1"),
+                      {r.Index});
+    } else {
+        db->ExecQuery(QStringLiteral("delete from MTconf where MC_INDEXMT=:p1"), {r.Index});
+    }
+    // New keys in build order: the next comparison reads the stored lines in it.
+    db->ExecQuery(QStringLiteral("insert into MTconf (MC_ID, MC_SEKCJA, MC_P1, MC_P2, MC_INDEXMT) select "
+                                 "MC_ID, MC_SEKCJA, MC_P1, MC_P2, MC_INDEXMT from %1 order by MC_INDEX")
+                      .arg(compared ? QStringLiteral("MTconfRoznicaNew") : QStringLiteral("MTconfAkt")));
     guard.commit();
     MikrotikTimingLine(QStringLiteral("MTEndDiff "));
 }
@@ -231,8 +241,9 @@ TMikrotikSendOutcome SendMikrotikSections(const TMikrotikRouter& r, TMikrotikSec
     record(db, r, sectionsOf(s), full);
     MikrotikTimingLine(QStringLiteral("MTDiffKonfAktEnd "));
     // A full send replaces whatever is stored; it is not compared.
-    if (!full && !db->IsQueryEmpty(QStringLiteral("select (1) from MTconf  where MC_INDEXMT=:p1"), {r.Index}))
-        difference(db, r, s);
+    const bool compared =
+        !full && !db->IsQueryEmpty(QStringLiteral("select (1) from MTconf  where MC_INDEXMT=:p1"), {r.Index});
+    if (compared) difference(db, r, s);
 
     QStringList script;
     script << s.Arp << s.Queue << s.Dhcp << s.Lists << s.Hazard << s.Nat << s.Pppoe << s.Address;
@@ -274,7 +285,7 @@ TMikrotikSendOutcome SendMikrotikSections(const TMikrotikRouter& r, TMikrotikSec
         }
     }
     if (outcome != TMikrotikSendOutcome::Failed) {
-        store(db, r);
+        store(db, r, compared);
         WriteIniString(0, QStringLiteral("OstatniaWysylkaMikroTik"), now());
     }
     MikrotikTimingLine(QStringLiteral("MTKoniec "));

@@ -138,6 +138,35 @@ TEST_F(MikrotikSend, ChangedMacTravelsAsRemovalThenNewLine)
     EXPECT_TRUE(parent >= 0 && child > parent) << next.toStdString();
 }
 
+TEST_F(MikrotikSend, DifferentialSendsStoreWhatAFullSendWould)
+{
+    TFtpRouterStub router(QStringLiteral("store"), QStringLiteral("admin"), QStringLiteral("tajne"));
+    MakeIsp(router.Port());
+    send(true);
+    // A changed line, a vanished device and a new public address, one send each.
+    S()->ExecQuery(QStringLiteral("update Mac set M_MAC='00:1A:2B:3C:4D:99' where M_INDEX=15"));
+    send(false);
+    S()->ExecQuery(QStringLiteral("update Mac set M_CZYDODACDOMT=0 where M_INDEX=18"));
+    send(false);
+    S()->ExecQuery(QStringLiteral("update Mac set M_PUBIP='' where M_INDEX=17"));
+    send(false);
+    QStringList afterDiffs = stored();
+    send(true);
+    QStringList afterFull = stored();
+    afterDiffs.sort();
+    afterFull.sort();
+    EXPECT_EQ(afterDiffs, afterFull);
+    // Nothing left to send: the stored lines are what the router has.
+    QFile::remove(router.Root() + QStringLiteral("/config.auto.rsc"));
+    S()->ExecQuery(QStringLiteral("update Mac set M_MAC='00:1A:2B:3C:4D:98' where M_INDEX=15"));
+    send(false);
+    S()->ExecQuery(QStringLiteral("update Mac set M_MAC='00:1A:2B:3C:4D:99' where M_INDEX=15"));
+    send(false);
+    EXPECT_TRUE(QString::fromLatin1(router.File(QStringLiteral("config.auto.rsc")))
+                    .contains(QStringLiteral("mac-address=00:1A:2B:3C:4D:99")))
+        << "a line back to an earlier value travels again";
+}
+
 TEST_F(MikrotikSend, RefusedUploadLeavesTheStoredConfiguration)
 {
     TFtpRouterStub router(QStringLiteral("ok"), QStringLiteral("admin"), QStringLiteral("tajne"));
