@@ -92,7 +92,29 @@ void TFtpClient::prepare(const QString& remoteName)
 
 void TFtpClient::perform(const char* what)
 {
-    const CURLcode rc = curl_easy_perform(static_cast<CURL*>(m_curl));
+    // Driven through a multi handle with a short wait: curl_easy_perform
+    // leaves the passive data connection out of what it waits on while that
+    // connection is being made, so a transfer could stand a full second.
+    if (!m_multi) m_multi = curl_multi_init();
+    CURLM* multi = static_cast<CURLM*>(m_multi);
+    CURL* h = static_cast<CURL*>(m_curl);
+    CURLcode rc = CURLE_OK;
+    if (curl_multi_add_handle(multi, h) != CURLM_OK) {
+        rc = CURLE_FAILED_INIT;
+    } else {
+        int running = 1;
+        while (running) {
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                rc = CURLE_FAILED_INIT;
+                break;
+            }
+            if (running) curl_multi_poll(multi, nullptr, 0, 10, nullptr);
+        }
+        int left = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi, &left))
+            if (msg->msg == CURLMSG_DONE && msg->easy_handle == h) rc = msg->data.result;
+        curl_multi_remove_handle(multi, h);
+    }
     if (rc == CURLE_OK) {
         m_connected = true;
         return;
@@ -118,6 +140,9 @@ void TFtpClient::Disconnect()
 {
     if (m_curl) curl_easy_cleanup(static_cast<CURL*>(m_curl));
     m_curl = nullptr;
+    // The control connection is kept by the multi handle: this closes it.
+    if (m_multi) curl_multi_cleanup(static_cast<CURLM*>(m_multi));
+    m_multi = nullptr;
     m_connected = false;
 }
 

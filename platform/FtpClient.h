@@ -47,6 +47,7 @@ private:
     void prepare(const QString& remoteName);
     void perform(const char* what);
     void* m_curl = nullptr;
+    void* m_multi = nullptr; // holds the open control connection between transfers
     char m_error[256] = {};
     bool m_connected = false;
 };
