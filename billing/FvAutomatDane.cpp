@@ -239,23 +239,28 @@ void makeInvoices(TDedicatedSession* s, const TFvAutomatInput& in, const TRunTex
     TArgs args{x.place, x.issuer, d, d, iso(in.dueDate), in.paymentForm, 0, OperatorId, x.token};
     for (const QString& label : VatGroupTexts())
         args.push_back(label);
+    args.push_back(in.gtuEE ? 1 : 0);
     for (int i = 0; i < 4; ++i)
         args.push_back(d);
-    s->ExecQuery(InvoiceHeaderInsert() + billedUsers(x.w, QStringLiteral("U_AUTOMATYCZNEFAKTURY = 1"), x.g) +
-                     x.order,
-                 args);
+    // The subscriber's correspondence data and the GTU mark go in with the
+    // header: two more passes over every invoice (and their undo when the
+    // operator answers "No") cost a fifth of the run.
+    s->ExecQuery(
+        InvoiceHeaderInsert(QStringLiteral(", FV_NIP2, FV_KOR_NAZWA, FV_CZYADRESDOKORESP, "
+                                           "FV_DATAMODYFIKACJI, FV_KOR_POCZTA, FV_KOR_NRLOKALU, "
+                                           "FV_KOR_ULICA, FV_KOR_MIEJSCOWOSC, FV_KOR_KOD, FV_KOR_NRDOMU, "
+                                           "FV_KOR_JST, FV_KOR_ROLA, FV_GTU_EE"),
+                            QStringLiteral(", U_NIP2, U_KOR_NAZWA, U_CZYADRESDOKORESP, Now(), "
+                                           "U_KOR_POCZTA, U_KOR_NRLOKALU, U_KOR_ULICA, "
+                                           "U_KOR_MIEJSCOWOSC, U_KOR_KOD, U_KOR_NRDOMU, U_KOR_JST, "
+                                           "U_KOR_ROLA, if(U_CZYFIRMA=0, :p, 0)")) +
+            billedUsers(x.w, QStringLiteral("U_AUTOMATYCZNEFAKTURY = 1"), x.g) + x.order,
+        args);
     step(cb, 13);
     fv.collect(s, x.token);
     step(cb, 14);
     fv.number(s, 'F', x.podmiot, in.issueDate);
-    step(cb, 15);
-    s->ExecQuery(QStringLiteral("update Fv%1left join Userdb on U_INDEX=FV_INDEXUSER set FV_NIP2=U_NIP2, "
-                                "FV_KOR_NAZWA=U_KOR_NAZWA, FV_CZYADRESDOKORESP=U_CZYADRESDOKORESP, "
-                                "FV_DATAMODYFIKACJI=Now(), FV_KOR_POCZTA=U_KOR_POCZTA, "
-                                "FV_KOR_NRLOKALU=U_KOR_NRLOKALU, FV_KOR_ULICA=U_KOR_ULICA, "
-                                "FV_KOR_MIEJSCOWOSC=U_KOR_MIEJSCOWOSC, FV_KOR_KOD=U_KOR_KOD, "
-                                "FV_KOR_NRDOMU=U_KOR_NRDOMU, FV_KOR_JST=U_KOR_JST, FV_KOR_ROLA=U_KOR_ROLA")
-                     .arg(fv.join()));
+    step(cb, 15); // the correspondence data came with the headers
     step(cb, 16);
     s->ExecQuery(QStringLiteral(
                      "insert into FvPozycje (FVP_INDEXFAKTURA, FVP_NAZWAUSLUGI, FVP_ILOSC, "
@@ -272,11 +277,7 @@ void makeInvoices(TDedicatedSession* s, const TFvAutomatInput& in, const TRunTex
     invoiceTotals(s, fv);
     step(cb, 19);
     fv.cashPaid(s);
-    step(cb, 20);
-    s->ExecQuery(QStringLiteral("update Fv%1left join Userdb on U_INDEX=FV_INDEXUSER set FV_GTU_EE=:p1 where "
-                                "U_CZYFIRMA=0 ")
-                     .arg(fv.join()),
-                 {in.gtuEE ? 1 : 0});
+    step(cb, 20); // the GTU mark came with the headers
 }
 
 void makeDemands(TDedicatedSession* s, const TFvAutomatInput& in, const TRunTexts& x, TOwnDocs& pz,

@@ -131,6 +131,36 @@ TEST_F(FvAutomatTest, IndividualTermAndCashPaidAtIssue)
     EXPECT_EQ(Count(QStringLiteral("OplatyRozliczenia")), 0);
 }
 
+TEST_F(FvAutomatTest, InvoicesCarryTheCorrespondenceAddressAndTheGtuMarkOfPrivatePersons)
+{
+    const int person = Billed(1);
+    const int company = Billed(1, 1, true);
+    S()->ExecQuery(QStringLiteral("update Userdb set U_NIP2='PL123', U_CZYADRESDOKORESP=1, "
+                                  "U_KOR_NAZWA='Jan Nowak', U_KOR_ULICA='Polna', U_KOR_NRDOMU='1', "
+                                  "U_KOR_NRLOKALU='2', U_KOR_KOD='30-001', U_KOR_MIEJSCOWOSC='Kraków', "
+                                  "U_KOR_POCZTA='Kraków', U_KOR_JST=1, U_KOR_ROLA=3 where U_INDEX=:p1"),
+                   {person});
+    for (int u : {person, company})
+        Item(u, QStringLiteral("Internet"), "61.50");
+    for (const bool gtu : {true, false}) {
+        SCOPED_TRACE(gtu);
+        S()->ExecQuery(QStringLiteral("delete from Fv"));
+        TFvAutomatInput in = Input();
+        in.gtuEE = gtu;
+        ASSERT_TRUE(RunFvAutomat(in, Answers()).committed);
+        EXPECT_EQ(
+            Text(QStringLiteral("select concat_ws('|', FV_NIP2, FV_CZYADRESDOKORESP, FV_KOR_NAZWA, "
+                                "FV_KOR_ULICA, FV_KOR_NRDOMU, FV_KOR_NRLOKALU, FV_KOR_KOD, "
+                                "FV_KOR_MIEJSCOWOSC, FV_KOR_POCZTA, FV_KOR_JST, FV_KOR_ROLA, FV_GTU_EE) "
+                                "from Fv where FV_INDEXUSER=:p1"),
+                 {person}),
+            QStringLiteral("PL123|1|Jan Nowak|Polna|1|2|30-001|Kraków|Kraków|1|3|") +
+                (gtu ? QStringLiteral("1") : QStringLiteral("0")));
+        EXPECT_EQ(Int(QStringLiteral("select FV_GTU_EE from Fv where FV_INDEXUSER=:p1"), {company}), 0)
+            << "a company's invoice is never marked";
+    }
+}
+
 TEST_F(FvAutomatTest, LinesAndTotalsFollowTheSetBasedRule)
 {
     SetGlobal(QStringLiteral("MaskaFvPoczatek"), QStringLiteral("FV/"));
