@@ -23,9 +23,6 @@ struct TProgramHooks
     // those two tokens stay in the text as they are.
     std::function<QString(int userIndex)> unpaidDocumentsRtf;
     std::function<QString(int userIndex)> unpaidDocumentsText;
-    // Posts one imported bank payment (PM_INDEX) as a settled payment; the
-    // subscriber card's "Zaksieguj" calls it. False: not posted.
-    std::function<bool(int pmIndex)> postPmRow;
 };
 
 TProgramHooks& ProgramHooks();

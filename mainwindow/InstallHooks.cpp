@@ -24,7 +24,6 @@
 #include "mainwindow/UserDodaj.h"
 #include "network/MikrotikWysylka.h"
 #include "payments/ImportPlatnosciMasowych.h"
-#include "payments/KsiegowaniePm.h"
 #include "platform/PlatformContext.h"
 #include "printouts/DrukFvKorekta.h"
 #include "printouts/DrukKP.h"
@@ -59,7 +58,6 @@ void InstallProgramHooks()
     TFormGlowny::OpenUserEditor = EditUser;
     TFormUser::OpenUserEditor = EditUser;
     TFormGlowny::OpenBulkPayments = [] { OpenImportPlatnosciMasowych(); };
-    hooks.postPmRow = [](int pmIndex) { return PostPmRow(pmIndex); };
     TFormGlowny::ListOpeners = {[] { FormFvLista()->exec(); },      [] { FormFvKorektaLista()->exec(); },
                                 [] { FormPzLista()->exec(); },      [] { FormOplatyLista()->exec(); },
                                 [](int user) { ShowFvUser(user); }, [](int user) { ShowPzUser(user); }};

@@ -18,6 +18,8 @@
 #include "core/ThemedLabel.h"
 #include "core/ThemedPanel.h"
 #include "core/ThemedSeparator.h"
+#include "mainwindow/UserCardUrzadzenia.h"
+#include "mainwindow/UserCardWplaty.h"
 #include "mainwindow/UserDanePodstawowe.h"
 #include "mainwindow/UserRules.h"
 
@@ -310,6 +312,8 @@ void TFormUser::buildUi()
             [this] { notAvailable(QStringLiteral("Zlecenie serwisowe - dodawanie")); });
 
     SizeGrip = new TFrameSizeGrip(bottom);
+    Wplaty = new TUserCardWplaty(this);
+    Urzadzenia = new TUserCardUrzadzenia(this);
 }
 
 void TFormUser::buildToolbar(QWidget* bar)
@@ -555,6 +559,7 @@ void TFormUser::onShow()
         Pages.ZmiennaOpis[i]->setText(ReadIniString(0, QStringLiteral("ZmiennaTxtOpis%1").arg(i + 1),
                                                     QStringLiteral("Opis zmiennej %1").arg(i + 1)));
     onDataChanged();
+    Urzadzenia->CardShown();
     if (QUserdb->Active() && !QUserdb->IsEmpty())
         LogEventDetailed(UserCardLogText(QUserdb->FieldByName(kKey)->AsInteger()));
 }
@@ -690,6 +695,9 @@ void TFormUser::onTabChanged(int index)
     case 0:
         RefreshBasicData();
         break;
+    case 1:
+        Wplaty->PaymentsTabShown();
+        break;
     case 2:
         QUserUwagi->SetMasterSource(QUserdb.get());
         Pages.GridNotatki->Bind(QUserUwagi.get());
@@ -701,6 +709,7 @@ void TFormUser::onTabChanged(int index)
         Pages.GridMacHistUpdate->Bind(QMac_hist_update.get());
         openOrRefresh(QMac_hist.get(), QStringLiteral("M_INDEX"));
         openOrRefresh(QMac_hist_update.get(), QStringLiteral("M_INDEX"));
+        Urzadzenia->HistoryShown();
         break;
     case 7:
         QOplaty_hist->SetMasterSource(QUserdb.get());

@@ -19,6 +19,8 @@ class TGripPanel;
 class TQuery;
 class TSpeedButtonEx;
 class TThemedLabel;
+class TUserCardUrzadzenia;
+class TUserCardWplaty;
 class TUserDanePodstawowe;
 
 // The grid column that carries the device sort mark (with CardDeviceSortFields
@@ -64,6 +66,9 @@ public:
     QTabWidget* PageControl1 = nullptr;
     TUserDanePodstawowe* DanePodstawowe = nullptr;
     TUserCardPages Pages;
+    // The commands of the money tabs and of the devices.
+    TUserCardWplaty* Wplaty = nullptr;
+    TUserCardUrzadzenia* Urzadzenia = nullptr;
     TCardGrid* DBGrid1 = nullptr; // the device grid
     TGripPanel* GripPanel1 = nullptr;
     TGripPanel* GripPanel3 = nullptr;

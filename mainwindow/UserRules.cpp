@@ -218,3 +218,39 @@ bool EmailPrintout(const TPrintoutMail& mail, const TPrintToPdf& printToPdf, con
     TMD::MessageDlg(QStringLiteral("Nie udało się wysłać wiadomości"), mtError, mbOK);
     return false;
 }
+
+TTemplateItemAmounts TemplateItemAmounts(Amount4 grossPrice, Amount4 quantity, Amount4 discount,
+                                         Amount4 factor)
+{
+    const long double f = factor.raw == 0 ? 1.0L : factor.toLongDouble();
+    const long double price = grossPrice.toLongDouble();
+    const long double qty = quantity.toLongDouble();
+    const long double disc = discount.toLongDouble();
+    TTemplateItemAmounts a;
+    a.NetPrice = Amount4::fromLongDouble(price / f);
+    a.GrossValue = Amount4::fromLongDouble(price * qty * (100.0L - disc) / 100.0L);
+    a.NetValue = Amount4::fromLongDouble(a.GrossValue.toLongDouble() / f);
+    a.VatAmount = a.GrossValue - a.NetValue;
+    a.DiscountAmount = Amount4::fromLongDouble(price * qty * disc / 100.0L);
+    return a;
+}
+
+bool CardDeviceSortClick(const QString& field, int column, std::array<QString, 5>& fields, int& order,
+                         int& sortColumn)
+{
+    if (field != QLatin1String("M_DATAPODLACZENIA") && field != QLatin1String("M_MAC") &&
+        field != QLatin1String("M_IP"))
+        return false;
+    sortColumn = column;
+    if (fields[0] == QLatin1String("M_IP1")) fields[0] = QStringLiteral("M_IP");
+    if (fields[0] == field) {
+        order = order == 1 ? 2 : order == 2 ? 0 : 1;
+    } else {
+        order = 1;
+        fields[0] = field;
+    }
+    if (field == QLatin1String("M_IP"))
+        fields = {QStringLiteral("M_IP1"), QStringLiteral("M_IP2"), QStringLiteral("M_IP3"),
+                  QStringLiteral("M_IP4"), fields[4]};
+    return true;
+}

@@ -87,9 +87,25 @@ void TCardGrid::Bind(TQuery* query)
     else
         setModel(m_model);
     m_model->SetSortMark(m_sortColumn, m_sortOrder);
+    applyRowStyle();
     delete old;
     connect(m_model, &QAbstractItemModel::modelReset, this, &TCardGrid::fitColumns);
     fitColumns();
+}
+
+void TCardGrid::SetRowStyle(TRowStyle style)
+{
+    m_rowStyle = std::move(style);
+    applyRowStyle();
+}
+
+void TCardGrid::applyRowStyle()
+{
+    if (!m_model || !m_rowStyle) return;
+    m_model->SetFormatter([style = m_rowStyle](const TQuery& q, int row, int, int role) -> QVariant {
+        if (role != Qt::ForegroundRole && role != Qt::BackgroundRole) return {};
+        return style(q, row, role);
+    });
 }
 
 void TCardGrid::fitColumns()
@@ -297,7 +313,7 @@ TUserCardPages BuildUserCardPages(QWidget* parent)
         l->addWidget(p.GripPanel3);
         p.GripPanel3->SetSize(180);
         p.GridOplaty = new TCardGrid(QStringLiteral("DBGridOplaty"), PaymentGridColumns(), p.Abonament);
-        l->addWidget(gridBlock(QStringLiteral("Wpłaty"), p.GridOplaty, p.Abonament), 1);
+        l->addWidget(gridBlock(QStringLiteral("Wpłaty (KP)"), p.GridOplaty, p.Abonament), 1);
     }
 
     p.Notatki = new QWidget(parent);

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QTableView>
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -44,9 +45,15 @@ public:
     TQuery* Bound() const { return m_query; }
     TCardGridModel* Model() const { return m_model; }
     void SetSortMark(int column, int order);
+    // Font (Qt::ForegroundRole) and background (Qt::BackgroundRole) of a row,
+    // kept across re-binds; an invalid value leaves the default drawing.
+    using TRowStyle = std::function<QVariant(const TQuery& query, int row, int role)>;
+    void SetRowStyle(TRowStyle style);
 
 private:
+    void applyRowStyle();
     void fitColumns();
+    TRowStyle m_rowStyle;
     std::vector<TQueryColumn> m_columns;
     TQuery* m_query = nullptr;
     TCardGridModel* m_model = nullptr;

@@ -847,7 +847,7 @@ TFormImportPlatnosciMasowych* FormImportPlatnosciMasowych()
     return form;
 }
 
-void OpenImportPlatnosciMasowych()
+bool RunUnderPmLock(const std::function<void()>& work)
 {
     TDedicatedSession* s = GlobalSession();
     const QString lock = PmAutomatLockName();
@@ -856,7 +856,7 @@ void OpenImportPlatnosciMasowych()
         TMD::MessageDlg(
             QStringLiteral("Obecnie możliwość rozliczania PM jest zablokowana przez inne stanowisko."),
             mtWarning, mbOK);
-        return;
+        return false;
     }
     struct Release
     {
@@ -870,5 +870,11 @@ void OpenImportPlatnosciMasowych()
             }
         }
     } release{s, lock};
-    FormImportPlatnosciMasowych()->exec();
+    work();
+    return true;
+}
+
+void OpenImportPlatnosciMasowych()
+{
+    RunUnderPmLock([] { FormImportPlatnosciMasowych()->exec(); });
 }

@@ -115,6 +115,10 @@ TFormImportPlatnosciMasowych* FormImportPlatnosciMasowych();
 // Shows it modally while this workstation holds the named lock of the bank
 // posting; another workstation holding it gets the lock message.
 void OpenImportPlatnosciMasowych();
+// Runs work while this workstation holds the bank posting's lock, released
+// afterwards whatever happens; another workstation holding it gets the lock
+// message and work does not run (false).
+bool RunUnderPmLock(const std::function<void()>& work);
 // The lock's name: DatabaseUniqueId + "pmautomat".
 QString PmAutomatLockName();
 // The SMS window (not built yet): unset, the operator is told so.
