@@ -1,4 +1,5 @@
 #include "billing/OplatyDodaj.h"
+#include "billing/KasaVendra.h"
 
 #include "billing/PozycjaDokumentu.h"
 #include "billing/Pozycje.h"
@@ -278,6 +279,7 @@ void AddOplata(int userIndex)
     }
     guard.commit();
     LogEvent(QStringLiteral("Zatwierdzenie rozliczeń wpłaty ID=") + OplataLogTail(o));
+    OfferVendraTillLine(userIndex, o.Kwota);
     RecalcUserSaldoAndCache(userIndex);
     if (ReadIniBool(OperatorId, QStringLiteral("AutomatycznyWydrukKP"), true))
         PrintKpDocument(o.Index, false);

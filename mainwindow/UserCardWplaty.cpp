@@ -1,5 +1,6 @@
 #include "mainwindow/UserCardWplaty.h"
 
+#include "billing/KasaVendra.h"
 #include "billing/ListyDruk.h"
 #include "billing/OplatyDane.h"
 #include "billing/OplatyDodaj.h"
@@ -395,8 +396,8 @@ void TUserCardWplaty::RecalcTemplateItem()
         return a;
     };
     const Amount4 factor = VatRateFactor(q->FieldByName(QStringLiteral("UFV_STAWKAVAT_TXT"))->AsString());
-    const TTemplateItemAmounts a =
-        TemplateItemAmounts(amount("UFV_CENABRUTTO"), amount("UFV_ILOSC"), amount("UFV_RABAT"), factor);
+    const TGrossLineAmounts a =
+        GrossLineAmounts(amount("UFV_CENABRUTTO"), amount("UFV_ILOSC"), amount("UFV_RABAT"), factor);
     GlobalSession()->ExecQuery(
         QStringLiteral(
             "update UserFvPozycje set UFV_STAWKAVAT=:p1, UFV_CENANETTO=:p2, UFV_WARTOSCBRUTTO=:p3, "

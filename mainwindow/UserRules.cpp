@@ -219,22 +219,6 @@ bool EmailPrintout(const TPrintoutMail& mail, const TPrintToPdf& printToPdf, con
     return false;
 }
 
-TTemplateItemAmounts TemplateItemAmounts(Amount4 grossPrice, Amount4 quantity, Amount4 discount,
-                                         Amount4 factor)
-{
-    const long double f = factor.raw == 0 ? 1.0L : factor.toLongDouble();
-    const long double price = grossPrice.toLongDouble();
-    const long double qty = quantity.toLongDouble();
-    const long double disc = discount.toLongDouble();
-    TTemplateItemAmounts a;
-    a.NetPrice = Amount4::fromLongDouble(price / f);
-    a.GrossValue = Amount4::fromLongDouble(price * qty * (100.0L - disc) / 100.0L);
-    a.NetValue = Amount4::fromLongDouble(a.GrossValue.toLongDouble() / f);
-    a.VatAmount = a.GrossValue - a.NetValue;
-    a.DiscountAmount = Amount4::fromLongDouble(price * qty * disc / 100.0L);
-    return a;
-}
-
 bool CardDeviceSortClick(const QString& field, int column, std::array<QString, 5>& fields, int& order,
                          int& sortColumn)
 {

@@ -3,8 +3,6 @@
 // its derived labels, the map links, the subscriber's file folder, the TERYT
 // match removal, the empty-note clean-up, its stored layout and the e-mail of
 // a printout.
-#include "core/Amount4.h"
-
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -81,16 +79,6 @@ using TPrintToPdf = std::function<void(const QString& pdfPrinterName)>;
 using TMailSender = std::function<int(const QString& recipient, const QString& attachment,
                                       const QString& subject, int userIndex)>;
 bool EmailPrintout(const TPrintoutMail& mail, const TPrintToPdf& printToPdf, const TMailSender& send = {});
-
-// One invoice-template item from its gross price, quantity, discount (per
-// cent) and VAT factor (1.23): the gross price is given, the net values follow
-// from it, each rounded half to even at the fourth place.
-struct TTemplateItemAmounts
-{
-    Amount4 NetPrice, GrossValue, NetValue, VatAmount, DiscountAmount;
-};
-TTemplateItemAmounts TemplateItemAmounts(Amount4 grossPrice, Amount4 quantity, Amount4 discount,
-                                         Amount4 factor);
 
 // A title click on the card's device grid: only "M_DATAPODLACZENIA", "M_MAC"
 // and "M_IP" sort (false: ignored). Clicking the sorted field cycles

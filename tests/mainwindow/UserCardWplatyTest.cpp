@@ -35,31 +35,6 @@ Amount4 A(const char* text)
 
 } // namespace
 
-TEST(UserCardTemplateAmounts, NetValuesFollowFromTheGrossPrice)
-{
-    const struct
-    {
-        const char *price, *quantity, *discount, *rate;
-        const char *netPrice, *gross, *net, *vat, *discountAmount;
-    } cases[] = {
-        {"123.00", "1", "0", "23%", "100.0000", "123.0000", "100.0000", "23.0000", "0.0000"},
-        {"123.00", "1", "10", "23%", "100.0000", "110.7000", "90.0000", "20.7000", "12.3000"},
-        {"50.00", "2", "0", "zw", "50.0000", "100.0000", "100.0000", "0.0000", "0.0000"},
-        // 10 / 1.08 = 9.259259...: four places, half to even.
-        {"10.00", "3", "0", "8%", "9.2593", "30.0000", "27.7778", "2.2222", "0.0000"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.price) + " x" + c.quantity + " -" + c.discount + "% " + c.rate);
-        const TTemplateItemAmounts a = TemplateItemAmounts(A(c.price), A(c.quantity), A(c.discount),
-                                                           VatRateFactor(QString::fromLatin1(c.rate)));
-        EXPECT_EQ(a.NetPrice.toSqlText(), QString::fromLatin1(c.netPrice));
-        EXPECT_EQ(a.GrossValue.toSqlText(), QString::fromLatin1(c.gross));
-        EXPECT_EQ(a.NetValue.toSqlText(), QString::fromLatin1(c.net));
-        EXPECT_EQ(a.VatAmount.toSqlText(), QString::fromLatin1(c.vat));
-        EXPECT_EQ(a.DiscountAmount.toSqlText(), QString::fromLatin1(c.discountAmount));
-    }
-}
-
 TEST(UserCardDeviceSort, ClicksCycleTheOrderAndTheIpSortsByOctets)
 {
     std::array<QString, 5> fields{};
