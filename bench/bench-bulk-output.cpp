@@ -14,7 +14,9 @@
 #include "core/VatRates.h"
 #include "platform/PdfPrinter.h"
 #include "platform/PlatformContext.h"
+#include "printouts/SmtpClient.h"
 #include "printouts/WydrukDokumentow.h"
+#include "tests/printouts/smtp/SmtpTestServer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,8 +24,6 @@
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -34,20 +34,6 @@ int usage()
     std::fprintf(stderr, "usage: bench-bulk-output [--invoices N] [--subscribers N] [--database NAME] "
                          "[--socket PATH] [--regenerate]\n");
     return 2;
-}
-
-// The tests' SMTP stand-in, without TLS or login: the figure is the run's, not the handshake's.
-int StartSmtp(QProcess& p, const QString& mailDir)
-{
-    p.start(QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral(ORLIX_SOURCE_DIR "/tests/printouts/smtp/smtp_server.py"), QStringLiteral("--dir"),
-             mailDir, QStringLiteral("--no-auth")});
-    if (!p.waitForStarted(10000)) return 0;
-    QByteArray out;
-    while (!out.contains('\n') && p.waitForReadyRead(15000))
-        out += p.readAllStandardOutput();
-    const auto m = QRegularExpression(QStringLiteral("PORT (\\d+)")).match(QString::fromUtf8(out));
-    return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
 // One run of the window: seconds taken.
@@ -83,7 +69,6 @@ int main(int argc, char** argv)
     TConnectionParams params = server.Params(true);
     params.database = database.isEmpty() ? QStringLiteral("orlix6_bench_bulk_%1").arg(subscribers) : database;
     QTemporaryDir outDir;
-    QProcess smtp;
     try {
         BenchEnsureDatabase(params, regenerate);
         TBenchDatabase db(params);
@@ -115,15 +100,18 @@ int main(int argc, char** argv)
         s->ExecQuery(QStringLiteral("update Userdb set U_EMAIL=concat(:p1, U_INDEX, :p2)"),
                      {QStringLiteral("abonent"), QStringLiteral("@orlix.test")});
 
-        const int port = StartSmtp(smtp, outDir.path() + QStringLiteral("/mail"));
-        if (!port) {
-            std::fprintf(stderr, "error: the SMTP stand-in did not start\n");
+        // The program sends only over TLS after a login, so the stand-in offers both.
+        TSmtpTestServer smtp;
+        if (!smtp.Started()) {
+            std::fprintf(stderr, "error: the SMTP stand-in did not start: %s\n",
+                         qPrintable(smtp.StartError()));
             return 1;
         }
+        WriteIniString(0, QString::fromLatin1(MailCertificateSetting), smtp.CertificatePath());
         WriteIniString(0, QStringLiteral("PocztaOrlixSerwer"), QStringLiteral("127.0.0.1"));
-        WriteIniInteger(0, QStringLiteral("PocztaOrlixPort"), port);
-        WriteIniString(0, QStringLiteral("PocztaOrlixUser"), QString());
-        WriteIniString(0, QStringLiteral("PocztaOrlixHaslo"), QString());
+        WriteIniInteger(0, QStringLiteral("PocztaOrlixPort"), smtp.Port());
+        WriteIniString(0, QStringLiteral("PocztaOrlixUser"), TSmtpTestServer::User);
+        WriteIniString(0, QStringLiteral("PocztaOrlixHaslo"), TSmtpTestServer::Password);
         WriteIniString(0, QStringLiteral("PocztaOrlixFromAdres"), QStringLiteral("biuro@orlix.test"));
         WriteIniInteger(0, QStringLiteral("RodzajWysylaniaMaili"), 1);
         WriteIniString(OperatorId, QStringLiteral("DrukarkaPDF"), ProgramPdfPrinterName);
@@ -165,7 +153,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "error: %s\n", e.what());
         return 1;
     }
-    smtp.closeWriteChannel();
-    if (!smtp.waitForFinished(5000)) smtp.kill();
     return 0;
 }
