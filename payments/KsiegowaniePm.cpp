@@ -22,10 +22,9 @@ const QString kZeroDate = QStringLiteral("0000-00-00");
 // Above this many subscribers one set-based recomputation of all is cheaper.
 constexpr size_t kRecalcAllFrom = 200;
 
-QString periodKey(const QDate& date)
+QString periodKey(bool monthly, const QDate& date)
 {
-    return MonthlyNumbering() ? date.toString(QStringLiteral("yyyy-MM"))
-                              : date.toString(QStringLiteral("yyyy"));
+    return monthly ? date.toString(QStringLiteral("yyyy-MM")) : date.toString(QStringLiteral("yyyy"));
 }
 
 bool posted(const TQuery& q)
@@ -35,12 +34,12 @@ bool posted(const TQuery& q)
 
 } // namespace
 
-TPmPostingNumbers::TPmPostingNumbers() = default;
+TPmPostingNumbers::TPmPostingNumbers() : m_monthly(MonthlyNumbering()) {}
 TPmPostingNumbers::~TPmPostingNumbers() = default;
 
 TPmPostingNumbers::Entry& TPmPostingNumbers::entry(int podmiot, const QDate& date)
 {
-    Entry& e = m_entries[{podmiot, periodKey(date)}];
+    Entry& e = m_entries[{podmiot, periodKey(m_monthly, date)}];
     if (!e.reservation) e.reservation = std::make_unique<TNumberReservation>('O', date, podmiot);
     return e;
 }
@@ -59,12 +58,17 @@ void TPmPostingNumbers::Used(int podmiot, const QDate& date)
 bool PostPmRow(int pmIndex, TPmPostingNumbers* numbers)
 {
     TDedicatedSession* s = GlobalSession();
-    auto row = s->OpenQuery(QStringLiteral("select * from PlatnosciMasowe where PM_INDEX=:p1"), {pmIndex});
+    // The row with its subscriber's company and invoicing mode, in one read.
+    auto row = s->OpenQuery(QStringLiteral("select PlatnosciMasowe.*, U_PODMIOT, U_AUTOMATYCZNEFAKTURY from "
+                                           "PlatnosciMasowe left join Userdb on U_INDEX=PM_INDEXUSER where "
+                                           "PM_INDEX=:p1"),
+                            {pmIndex});
     if (row->IsEmpty() || posted(*row)) return false;
     const int user = row->FieldByName(QStringLiteral("PM_INDEXUSER"))->AsInteger();
     if (user == 0) return false;
-    const int podmiot = s->GetQueryValueAsInteger(
-        QStringLiteral("select U_PODMIOT from Userdb where U_INDEX=:p1 limit 1"), {user});
+    const int podmiot = row->FieldByName(QStringLiteral("U_PODMIOT"))->AsInteger();
+    const bool invoicedPerPayment =
+        row->FieldByName(QStringLiteral("U_AUTOMATYCZNEFAKTURY"))->AsInteger() == 3;
     const QDate bankDate = row->FieldByName(QStringLiteral("PM_DATABANK"))->AsDate();
     if (!bankDate.isValid()) return false;
     const Amount4 amount = row->FieldByName(QStringLiteral("PM_KWOTA"))->AsCurrency();
@@ -99,9 +103,7 @@ bool PostPmRow(int pmIndex, TPmPostingNumbers* numbers)
                        "where PM_INDEX=:p3")
             .arg(UserActiveSql()),
         {oplata, user, podmiot, pmIndex});
-    if (s->GetQueryValueAsInteger(
-            QStringLiteral("select U_AUTOMATYCZNEFAKTURY from Userdb where U_INDEX=:p1"), {user}) == 3)
-        IssueAutoFv(user, remark, amount);
+    if (invoicedPerPayment) IssueAutoFv(user, remark, amount);
     guard.commit();
     if (numbers) numbers->Used(podmiot, bankDate);
     return true;
@@ -120,6 +122,7 @@ int PostAllPm(const std::function<void(int, int)>& progress)
     int count = 0;
     std::set<int> users;
     TPmPostingNumbers numbers;
+    const TSaldoSettings saldo = ReadSaldoSettings();
     for (rows->First(); !rows->Eof(); rows->Next()) {
         const int pm = rows->Fields(0)->AsInteger();
         const int user = rows->Fields(1)->AsInteger();
@@ -129,7 +132,8 @@ int PostAllPm(const std::function<void(int, int)>& progress)
             users.insert(user);
         }
         // The subscriber's next row settles against fresh days overdue.
-        if (rows->RecNo() < total && rows->CellText(rows->RecNo(), 1).toInt() == user) RecalcUserSaldo(user);
+        if (rows->RecNo() < total && rows->CellText(rows->RecNo(), 1).toInt() == user)
+            RunSaldoStatement(s, user, saldo);
         --left;
         if (progress) progress(left, total);
     }

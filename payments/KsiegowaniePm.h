@@ -37,6 +37,7 @@ private:
     };
     Entry& entry(int podmiot, const QDate& date);
     std::map<std::pair<int, QString>, Entry> m_entries;
+    bool m_monthly = true; // the numbering setting, read once per batch
 };
 
 // Posts one row: a payment of the matched subscriber dated with the bank date,
