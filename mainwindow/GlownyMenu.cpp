@@ -18,6 +18,7 @@
 #include "mainwindow/OProgramie.h"
 #include "network/MikrotikKonfig.h"
 #include "registers/EwidencjaSprzedazy.h"
+#include "registers/UmowyLista.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -141,8 +142,9 @@ void TFormGlowny::buildMenus()
                [this] { openList(QStringLiteral("Korekty - lista"), 3, ListOpeners.fvKorektaLista); });
     addCommand(listy, QStringLiteral("Polecenia zapłaty - lista"), [this] { SpeedButtonListaPz->click(); });
     addCommand(listy, QStringLiteral("Opłaty (KP) - lista"), [this] { SpeedButtonListaWplat->click(); });
-    for (const char* c : {"Umowy - lista", "Urządzenia - lista", "Zlecenia serwisowe - lista",
-                          "Noty odsetkowe - lista", "Pobrane z KSeF - lista", "Opłaty vOVE - lista"})
+    addCommand(listy, QStringLiteral("Umowy - lista"), ShowUmowyLista);
+    for (const char* c : {"Urządzenia - lista", "Zlecenia serwisowe - lista", "Noty odsetkowe - lista",
+                          "Pobrane z KSeF - lista", "Opłaty vOVE - lista"})
         addCommand(listy, QString::fromUtf8(c));
 
     QMenu* tools = MainMenu1->addMenu(QStringLiteral("&Narzędzia"));

@@ -12,6 +12,8 @@
 #include "mainwindow/Definicje.h"
 #include "mainwindow/GlownyInfraTab.h"
 #include "mainwindow/GlownyUserGrid.h"
+#include "registers/UmowaDodaj.h"
+#include "registers/UmowyLista.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -143,8 +145,8 @@ QWidget* TFormGlowny::buildSidePanel()
     });
     for (QPushButton* b : {SpeedButtonListaFaktur, SpeedButtonListaPz, SpeedButtonListaWplat})
         l->addWidget(b);
-    for (const char* c : {"Lista umów", "Lista urządzeń"})
-        l->addWidget(sideButton(QString::fromUtf8(c)));
+    l->addWidget(sideButton(QStringLiteral("Lista umów"), ShowUmowyLista));
+    l->addWidget(sideButton(QStringLiteral("Lista urządzeń")));
     SpeedButtonEx29 = sideButton(QStringLiteral("Lista zleceń"));
     SpeedButtonEx29->setObjectName(QStringLiteral("SpeedButtonEx29"));
     l->addWidget(SpeedButtonEx29);
@@ -221,7 +223,8 @@ QWidget* TFormGlowny::buildUserTab()
     SpeedButtonEx23 = sideButton(QStringLiteral("Wystaw PZ"), [this] { SpeedButtonEx23Click(); });
     SpeedButtonEx23->setObjectName(QStringLiteral("SpeedButtonEx23"));
     bl->addWidget(SpeedButtonEx23);
-    for (const char* c : {"Dodaj umowę", "Otwórz zlecenie", "Drukuj"})
+    bl->addWidget(sideButton(QStringLiteral("Dodaj umowę"), [this] { AddUmowa(CurrentUserIndex()); }));
+    for (const char* c : {"Otwórz zlecenie", "Drukuj"})
         bl->addWidget(sideButton(QString::fromUtf8(c)));
     bl->addStretch(1);
     for (QPushButton* b : buttons->findChildren<QPushButton*>())

@@ -85,6 +85,8 @@ struct Paragraph
 {
     Qt::Alignment align = Qt::AlignLeft;
     std::vector<Run> runs;
+    // A table row reads as one paragraph, its cells at tab stops on the cells' left edges (twips).
+    std::vector<int> tabsTwips;
 };
 
 // Destinations whose content is not document text.
@@ -318,7 +320,16 @@ private:
             m_defaultFont = p;
         else if (w == "par")
             newParagraph();
-        else if (w == "line")
+        else if (w == "trowd")
+            m_rowCells.clear();
+        else if (w == "cellx")
+            m_rowCells.push_back(p);
+        else if (w == "cell" || w == "nestcell")
+            text(QStringLiteral("\t"));
+        else if (w == "row" || w == "nestrow") {
+            if (m_rowCells.size() > 1) m_para.tabsTwips.assign(m_rowCells.begin(), m_rowCells.end() - 1);
+            newParagraph();
+        } else if (w == "line")
             text(QChar(QChar::LineSeparator));
         else if (w == "tab")
             text(QStringLiteral("\t"));
@@ -440,6 +451,7 @@ private:
         if (st().dest != Dest::Text) return;
         m_paras.push_back(m_para);
         m_para.runs.clear();
+        m_para.tabsTwips.clear();
     }
 
     const QByteArray m_in;
@@ -458,6 +470,7 @@ private:
     int m_red = -1, m_green = -1, m_blue = -1;
     std::vector<Paragraph> m_paras;
     Paragraph m_para;
+    std::vector<int> m_rowCells; // the cell edges of the table row being read
 };
 
 // ---------------------------------------------------------------- writer
@@ -522,6 +535,11 @@ void ReadRtf(const QByteArray& rtf, QTextDocument* document)
     for (const Paragraph& p : paras) {
         QTextBlockFormat bf;
         bf.setAlignment(p.align);
+        // Tab stops in screen pixels (96 per inch), as a rich-edit control shows them.
+        QList<QTextOption::Tab> tabs;
+        for (int twips : p.tabsTwips)
+            tabs << QTextOption::Tab(twips / 15.0, QTextOption::LeftTab);
+        if (!tabs.isEmpty()) bf.setTabPositions(tabs);
         if (first)
             cursor.setBlockFormat(bf);
         else
@@ -530,6 +548,20 @@ void ReadRtf(const QByteArray& rtf, QTextDocument* document)
         for (const Run& r : p.runs)
             cursor.insertText(r.text, r.format);
     }
+}
+
+void ReadRtf(const QString& rtf, QTextDocument* document)
+{
+    QByteArray bytes;
+    bytes.reserve(rtf.size());
+    for (QChar ch : rtf) {
+        const char16_t c = ch.unicode();
+        if (c < 0x80)
+            bytes += char(c);
+        else // a group of its own, so no fallback character is skipped after it
+            bytes += "{\\uc0\\u" + QByteArray::number(int(int16_t(c))) + '}';
+    }
+    ReadRtf(bytes, document);
 }
 
 QByteArray WriteRtf(const QTextDocument* document)

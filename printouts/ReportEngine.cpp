@@ -38,7 +38,27 @@ void prepareRichText(QTextDocument& doc, const QString& html, const QFont& baseF
     doc.setDocumentMargin(0);
     doc.setDefaultFont(baseFont);
     doc.setHtml(html);
+    PrepareRichDocument(doc, baseFont, widthMm);
+}
+
+} // namespace
+
+double PrepareRichDocument(QTextDocument& doc, const QFont& baseFont, double widthMm)
+{
+    doc.setDocumentMargin(0);
+    doc.setDefaultFont(baseFont);
     QTextCursor cur(&doc);
+    // Tab stops come in screen pixels (96 per inch).
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        QList<QTextOption::Tab> tabs = b.blockFormat().tabPositions();
+        if (tabs.isEmpty()) continue;
+        for (QTextOption::Tab& t : tabs)
+            t.position *= 25.4 / 96.0 * kUnitsPerMm;
+        QTextBlockFormat bf = b.blockFormat();
+        bf.setTabPositions(tabs);
+        cur.setPosition(b.position());
+        cur.setBlockFormat(bf);
+    }
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
@@ -55,9 +75,8 @@ void prepareRichText(QTextDocument& doc, const QString& html, const QFont& baseF
         }
     }
     doc.setTextWidth(widthMm * kUnitsPerMm);
+    return doc.size().height() / kUnitsPerMm;
 }
-
-} // namespace
 
 double LayoutPx(int px)
 {

@@ -19,6 +19,7 @@
 
 class QPainter;
 class QPrinter;
+class QTextDocument;
 
 // One layout pixel on paper: a screen pixel at 96 dpi and 150 % zoom.
 constexpr double kLayoutPixelMm = 0.176;
@@ -32,6 +33,10 @@ QFont ReportFont(const QString& family, double points, bool bold = false, bool i
 // The family every printout uses (Polish letters in every style).
 extern const QString ReportFontFamily; // "DejaVu Sans"
 QFont ReportFont(double points, bool bold = false);
+
+// Brings a rich document (sizes in points, tab stops in screen pixels) to the
+// page unit, laid out WidthMm wide; returns its height in mm.
+double PrepareRichDocument(QTextDocument& doc, const QFont& baseFont, double widthMm);
 
 // Width and height in mm of a text in a report font (one line / the lines it has).
 double TextWidthMm(const QFont& font, const QString& text);
