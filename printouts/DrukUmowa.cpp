@@ -27,7 +27,7 @@ const QString NoPdfPrinterMessage =
 namespace {
 const QString kNoTemplate = QStringLiteral("Umowa nie ma przypisanego szablonu");
 constexpr int kFirstBodyLimit = 80000;
-constexpr double kBarcodeX = 106.4;
+constexpr double kBarcodeMinX = 106.4;
 constexpr double kModuleMm = 0.3;
 
 QFont Font(double points, bool bold = false)
@@ -223,19 +223,23 @@ void TFormDrukUmowa::pageHeader(TBandCanvas& c, const Doc& d, int page)
         title = QStringLiteral("ANEKS nr ") + d.numer + QLatin1Char(' ') + d.aneksOpis;
     else
         title = QStringLiteral("PROTOKÓŁ ZDAWCZO-ODBIORCZY ") + d.aneksOpis;
-    c.text(QRectF(0, 0, kBarcodeX - 2, 4.2), title, Font(9, true), Qt::AlignLeft | Qt::AlignTop);
-    // A protocol carries no bar code.
+    // A protocol carries no bar code; the code stands at the right, the title takes the rest.
     const QString modules = Code93Modules(d.numer);
+    double titleWidth = w - 16;
     if (d.kind != ukPzo && d.barcodes && !modules.isEmpty()) {
         const int n = int(modules.size());
-        const double bw = std::min(n * kModuleMm, w - kBarcodeX - 14);
+        const double bw = std::min(n * kModuleMm, w - kBarcodeMinX - 16);
+        const double x = w - 16 - bw;
+        titleWidth = x - 2;
         const QString numer = d.numer;
-        c.picture(QRectF(kBarcodeX, 0.3, bw, LayoutPx(22)), QSize(n, 22),
+        c.picture(QRectF(x, 0.3, bw, LayoutPx(22)), QSize(n, 22),
                   [numer](QPainter& p) { DrawCode93Barcode(p, 0, 0, numer, 22, false, true); });
     }
+    const double titleHeight = c.memo(0, 0, titleWidth, title, Font(9, true), Qt::AlignLeft, true);
     c.text(QRectF(w - 14, 0, 14, 2.6), QStringLiteral("Strona ") + QString::number(page), Font(6),
            Qt::AlignRight | Qt::AlignTop);
-    c.text(QRectF(0, 5.6, w, 3.6), d.tytul, Font(8, true), Qt::AlignLeft | Qt::AlignTop);
+    c.text(QRectF(0, std::max(5.6, titleHeight + 0.4), w, 3.6), d.tytul, Font(8, true),
+           Qt::AlignLeft | Qt::AlignTop);
     c.hline(0, w, LayoutPx(77) - 1.2, 0.3);
 }
 
@@ -258,14 +262,14 @@ void TFormDrukUmowa::documentBand(TBandCanvas& c, const Doc& d)
     c.text(QRectF(w - 48, 0.5, 48, 3.6), concludedCaption, Font(8), Qt::AlignRight | Qt::AlignTop);
     c.text(QRectF(w - 48, 4.2, 48, 3.6), d.zawarcia, Font(8, true), Qt::AlignRight | Qt::AlignTop);
 
-    y = 41;
+    y = 39;
     c.label(0, y, QStringLiteral("Usługobiorca"), Font(9, true));
     c.label(0, y + 4.2, QStringLiteral("Nr klienta: ") + d.customerNumber, Font(7));
     c.memo(0, y + 7.6, 88, d.buyer, Font(10), Qt::AlignLeft, true, 16.1);
     c.label(95, y, QStringLiteral("Adres do korespondencji"), Font(8));
     c.memo(95, y + 4.2, w - 95, d.correspondence, Font(9), Qt::AlignLeft, true);
 
-    const double rule = LayoutPx(protocol ? 394 : 468) - 16;
+    const double rule = protocol ? LayoutPx(394) - 5.6 : LayoutPx(468) - 16;
     c.hline(0, w, rule, 0.3);
     if (!protocol) {
         c.label(0, rule + 1.2, QStringLiteral("Data początkowa: ") + d.start, Font(8));
@@ -274,7 +278,8 @@ void TFormDrukUmowa::documentBand(TBandCanvas& c, const Doc& d)
         c.text(QRectF(w / 2, rule + 1.2, w / 2, 3.6), endCaption, Font(8), Qt::AlignRight | Qt::AlignTop);
         c.hline(0, w, rule + 5.6, 0.3);
     }
-    c.text(QRectF(0, rule + 7, w, 4), d.opis, Font(9, true), Qt::AlignHCenter | Qt::AlignTop);
+    c.text(QRectF(0, rule + (protocol ? 0.8 : 7), w, 4), d.opis, Font(9, true),
+           Qt::AlignHCenter | Qt::AlignTop);
 }
 
 void TFormDrukUmowa::signatureBand(TBandCanvas& c, const Doc& d)
