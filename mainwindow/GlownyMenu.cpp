@@ -19,6 +19,8 @@
 #include "network/MikrotikKonfig.h"
 #include "registers/EwidencjaSprzedazy.h"
 #include "registers/UmowyLista.h"
+#include "registers/ZleceniaLista.h"
+#include "registers/ZlecenieDodaj.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -110,7 +112,8 @@ void TFormGlowny::buildMenus()
     addCommand(users, QStringLiteral("Dodaj wpłatę (KP)"), [this] { addPayment(); });
     addCommand(users, QStringLiteral("Wystaw fakturę"), [this] { issueInvoice(true); });
     addCommand(users, QStringLiteral("Wystaw polecenie zapłaty"), [this] { issueDemand(); });
-    addCommand(users, QStringLiteral("Otwórz zlecenie serwisowe"));
+    addCommand(users, QStringLiteral("Otwórz zlecenie serwisowe"),
+               [this] { AddZlecenie(CurrentUserIndex()); });
     addCommand(users, QStringLiteral("Pokaż stan terminarza"));
     users->addSeparator();
     QAction* szukaj = addCommand(users, QStringLiteral("Szukaj"), [this] {
@@ -143,8 +146,9 @@ void TFormGlowny::buildMenus()
     addCommand(listy, QStringLiteral("Polecenia zapłaty - lista"), [this] { SpeedButtonListaPz->click(); });
     addCommand(listy, QStringLiteral("Opłaty (KP) - lista"), [this] { SpeedButtonListaWplat->click(); });
     addCommand(listy, QStringLiteral("Umowy - lista"), ShowUmowyLista);
-    for (const char* c : {"Urządzenia - lista", "Zlecenia serwisowe - lista", "Noty odsetkowe - lista",
-                          "Pobrane z KSeF - lista", "Opłaty vOVE - lista"})
+    addCommand(listy, QStringLiteral("Urządzenia - lista"));
+    addCommand(listy, QStringLiteral("Zlecenia serwisowe - lista"), ShowZleceniaLista);
+    for (const char* c : {"Noty odsetkowe - lista", "Pobrane z KSeF - lista", "Opłaty vOVE - lista"})
         addCommand(listy, QString::fromUtf8(c));
 
     QMenu* tools = MainMenu1->addMenu(QStringLiteral("&Narzędzia"));

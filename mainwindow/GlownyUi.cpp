@@ -14,6 +14,8 @@
 #include "mainwindow/GlownyUserGrid.h"
 #include "registers/UmowaDodaj.h"
 #include "registers/UmowyLista.h"
+#include "registers/ZleceniaLista.h"
+#include "registers/ZlecenieDodaj.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -147,7 +149,7 @@ QWidget* TFormGlowny::buildSidePanel()
         l->addWidget(b);
     l->addWidget(sideButton(QStringLiteral("Lista umów"), ShowUmowyLista));
     l->addWidget(sideButton(QStringLiteral("Lista urządzeń")));
-    SpeedButtonEx29 = sideButton(QStringLiteral("Lista zleceń"));
+    SpeedButtonEx29 = sideButton(QStringLiteral("Lista zleceń"), ShowZleceniaLista);
     SpeedButtonEx29->setObjectName(QStringLiteral("SpeedButtonEx29"));
     l->addWidget(SpeedButtonEx29);
     SpeedButtonEx9 = sideButton(QStringLiteral("Poczekalnia"), [this] {
@@ -224,8 +226,8 @@ QWidget* TFormGlowny::buildUserTab()
     SpeedButtonEx23->setObjectName(QStringLiteral("SpeedButtonEx23"));
     bl->addWidget(SpeedButtonEx23);
     bl->addWidget(sideButton(QStringLiteral("Dodaj umowę"), [this] { AddUmowa(CurrentUserIndex()); }));
-    for (const char* c : {"Otwórz zlecenie", "Drukuj"})
-        bl->addWidget(sideButton(QString::fromUtf8(c)));
+    bl->addWidget(sideButton(QStringLiteral("Otwórz zlecenie"), [this] { AddZlecenie(CurrentUserIndex()); }));
+    bl->addWidget(sideButton(QStringLiteral("Drukuj")));
     bl->addStretch(1);
     for (QPushButton* b : buttons->findChildren<QPushButton*>())
         b->setMinimumWidth(b->sizeHint().width());
