@@ -21,6 +21,7 @@
 #include "mainwindow/UserCardUrzadzenia.h"
 #include "mainwindow/UserCardWplaty.h"
 #include "mainwindow/UserDanePodstawowe.h"
+#include "mainwindow/UserKartaZleceniaUmowy.h"
 #include "mainwindow/UserRules.h"
 
 #include <QApplication>
@@ -308,8 +309,7 @@ void TFormUser::buildUi()
             [this] { notAvailable(QStringLiteral("Edycja danych TERYT")); });
     connect(DanePodstawowe, &TUserDanePodstawowe::TauronDoubleClicked, this,
             [this] { RunGuarded([this] { tauronOrder(); }); });
-    connect(SpeedButtonEx28, &QToolButton::clicked, this,
-            [this] { notAvailable(QStringLiteral("Zlecenie serwisowe - dodawanie")); });
+    BuildUserCardOrderAndContractCommands(this);
 
     SizeGrip = new TFrameSizeGrip(bottom);
     Wplaty = new TUserCardWplaty(this);

@@ -102,7 +102,7 @@ TFormUmowyLista::TFormUmowyLista(QWidget* parent)
     AddButton(
         QStringLiteral("Zamknij"), [this] { close(); }, false);
 
-    Grid->Model()->SetFormatter([](const TQuery& q, int row, int, int role) -> QVariant {
+    Grid->SetRowStyle([](const TQuery& q, int row, int role) -> QVariant {
         return role == Qt::ForegroundRole ? UmowaRowColour(q, row) : QVariant();
     });
 }

@@ -147,8 +147,7 @@ TFormZleceniaLista::TFormZleceniaLista(QWidget* parent)
     AddButton(
         QStringLiteral("Zamknij"), [this] { close(); }, false);
 
-    Grid->Model()->SetFormatter(
-        [](const TQuery& q, int row, int, int role) -> QVariant { return ZlecenieRowFormat(q, row, role); });
+    Grid->SetRowStyle(ZlecenieRowFormat);
 }
 
 QString TFormZleceniaLista::ListSql(TArgs& args)

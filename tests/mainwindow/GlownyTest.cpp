@@ -17,6 +17,8 @@
 #include "mainwindow/User.h"
 #include "payments/ImportPlatnosciMasowych.h"
 #include "platform/NetworkAdapter.h"
+#include "registers/UmowyLista.h"
+#include "registers/ZleceniaLista.h"
 #include "tests/support/DeskSession.h"
 #include "tests/support/TestDb.h"
 
@@ -308,15 +310,42 @@ TEST_F(GlownyTest, CtrlClickTicksAndUnticks)
 TEST_F(GlownyTest, CommandsOfLaterWorkSaySo)
 {
     TFormGlowny& f = form();
-    QAction* a = f.MenuAction(QStringLiteral("Listy/Umowy - lista"));
+    QAction* a = f.MenuAction(QStringLiteral("Listy/Noty odsetkowe - lista"));
     ASSERT_NE(a, nullptr);
     a->trigger();
     ASSERT_EQ(TMD::Recorded().size(), 1);
     EXPECT_EQ(TMD::Recorded()[0].text,
-              QStringLiteral("Funkcja \"Umowy - lista\" nie jest jeszcze dostępna w tej wersji programu."));
+              QStringLiteral(
+                  "Funkcja \"Noty odsetkowe - lista\" nie jest jeszcze dostępna w tej wersji programu."));
     EXPECT_NE(f.MenuAction(QStringLiteral("&Plik/Zakończ")), nullptr);
     EXPECT_NE(f.MenuAction(QStringLiteral("&Opcje/Funkcje pomocnicze/Techniczne/Zakończ transakcję")),
               nullptr);
+}
+
+// The contract and order lists open from the menu "Listy" and the side buttons.
+TEST_F(GlownyTest, ContractAndOrderListsOpenFromMenuAndSideButtons)
+{
+    TFormGlowny& f = form();
+    const struct
+    {
+        std::function<void()> press;
+        QDialog* list;
+    } cases[] = {
+        {[&] { f.MenuAction(QStringLiteral("Listy/Umowy - lista"))->trigger(); }, FormUmowyLista()},
+        {[&] { f.MenuAction(QStringLiteral("Listy/Zlecenia serwisowe - lista"))->trigger(); },
+         FormZleceniaLista()},
+        {[&] { QTest::mouseClick(f.SpeedButtonEx29, Qt::LeftButton); }, FormZleceniaLista()},
+    };
+    for (const auto& c : cases) {
+        bool shown = false;
+        QTimer::singleShot(0, c.list, [&shown, list = c.list] {
+            shown = list->isVisible();
+            list->reject();
+        });
+        c.press();
+        EXPECT_TRUE(shown) << c.list->windowTitle().toStdString();
+    }
+    EXPECT_TRUE(TMD::Recorded().isEmpty());
 }
 
 // "Wystaw fakturę" and "Wystaw PZ" (button and menu) open their editors on a

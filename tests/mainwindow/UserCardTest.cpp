@@ -329,7 +329,6 @@ TEST_F(UserCardTest, CommandsOfLaterWindowsSayTheyAreNotAvailableAfterTheRightsC
         QWidget* control;
         const char* what;
     } cases[] = {{m_card->SpeedButtonEx3, "Drukuj kartę użytkownika"},
-                 {m_card->SpeedButtonEx28, "Zlecenie serwisowe - dodawanie"},
                  {m_card->DanePodstawowe->Text(QStringLiteral("U_EMAIL")), "Wyślij wiadomość email"},
                  {m_card->DanePodstawowe->Text(QStringLiteral("U_TEL1")), "Wyślij SMS"}};
     for (const auto& c : cases) {
