@@ -43,6 +43,10 @@ bool KsefRowExists(const TKsefDocKind& kind, int index);
 // Writes Text as UTF-8 (a temporary file renamed into place).
 void KsefSaveText(const QString& path, const QByteArray& text);
 
+// Runs Work inside an authenticated session of the open client; the session
+// is ended also when the work failed.
+void KsefInSession(const std::function<void()>& work);
+
 // One row of the exchange log Ksef: the given columns plus the operator and
 // the gateway type in force.
 void KsefInsertLog(const std::vector<std::pair<const char*, TArg>>& columns);

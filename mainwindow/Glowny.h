@@ -80,6 +80,9 @@ public:
     // check behind "Kopia elektroniczna (EJ)", set the same way.
     static std::function<void()> OpenBulkOutput;
     static std::function<void()> OpenElectronicCopyCheck;
+    // "KSeF" (the batch window) and "KSeF - Pobrane" (the received invoices).
+    static std::function<void()> OpenKsef;
+    static std::function<void()> OpenKsefReceived;
 
     // ---- the subscriber grid
     // Rebuilds QUserdb's statement from the filter controls (its BeforeOpen).

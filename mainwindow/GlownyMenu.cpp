@@ -148,8 +148,11 @@ void TFormGlowny::buildMenus()
     addCommand(listy, QStringLiteral("Umowy - lista"), ShowUmowyLista);
     addCommand(listy, QStringLiteral("Urządzenia - lista"));
     addCommand(listy, QStringLiteral("Zlecenia serwisowe - lista"), ShowZleceniaLista);
-    for (const char* c : {"Noty odsetkowe - lista", "Pobrane z KSeF - lista", "Opłaty vOVE - lista"})
+    for (const char* c : {"Noty odsetkowe - lista", "Opłaty vOVE - lista"})
         addCommand(listy, QString::fromUtf8(c));
+    addCommand(listy, QStringLiteral("Pobrane z KSeF - lista"), [this] {
+        OpenKsefReceived ? OpenKsefReceived() : notAvailable(QStringLiteral("Pobrane z KSeF - lista"));
+    });
 
     QMenu* tools = MainMenu1->addMenu(QStringLiteral("&Narzędzia"));
     addCommand(tools, QStringLiteral("Statystyki"));
@@ -167,7 +170,9 @@ void TFormGlowny::buildMenus()
     addCommand(imp, QStringLiteral("Z pliku RAW (Orlix4SQL)"));
     addCommand(imp, QStringLiteral("Z pliku CSV (SGT SA - JAMBOX)"));
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("KSeF - Wysyłka wsadowa i pobieranie dok."));
+    addCommand(tools, QStringLiteral("KSeF - Wysyłka wsadowa i pobieranie dok."), [this] {
+        OpenKsef ? OpenKsef() : notAvailable(QStringLiteral("KSeF - Wysyłka wsadowa i pobieranie dok."));
+    });
     addCommand(tools, QStringLiteral("vOVE"));
     addCommand(tools, QStringLiteral("vOVE v5"));
     addCommand(tools, QStringLiteral("Ewidencja sprzedaży"), [] { TFormEwidencjaSprzedazy::ShowWindow(); });

@@ -159,7 +159,9 @@ QWidget* TFormGlowny::buildSidePanel()
     });
     SpeedButtonEx9->setObjectName(QStringLiteral("SpeedButtonEx9"));
     l->addWidget(SpeedButtonEx9);
-    l->addWidget(sideButton(QStringLiteral("KSeF - Pobrane")));
+    l->addWidget(sideButton(QStringLiteral("KSeF - Pobrane"), [this] {
+        OpenKsefReceived ? OpenKsefReceived() : notAvailable(QStringLiteral("KSeF - Pobrane"));
+    }));
     l->addSpacing(6);
     l->addWidget(Separator(side));
 
@@ -175,7 +177,8 @@ QWidget* TFormGlowny::buildSidePanel()
     l2->addWidget(sideButton(QStringLiteral("Wydruk faktur"), [this] {
         OpenBulkOutput ? OpenBulkOutput() : notAvailable(QStringLiteral("Wydruk faktur"));
     }));
-    l2->addWidget(sideButton(QStringLiteral("KSeF")));
+    l2->addWidget(sideButton(QStringLiteral("KSeF"),
+                             [this] { OpenKsef ? OpenKsef() : notAvailable(QStringLiteral("KSeF")); }));
     SpeedButtonPm = sideButton(QStringLiteral("Płatności masowe"), [this] { PlatnosciMasoweClick(); });
     SpeedButtonPm->setObjectName(QStringLiteral("SpeedButtonPm"));
     l2->addWidget(SpeedButtonPm);

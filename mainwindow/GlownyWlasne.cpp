@@ -23,6 +23,8 @@ std::function<void()> TFormGlowny::OpenBulkPayments;
 TFormGlowny::TListOpeners TFormGlowny::ListOpeners;
 std::function<void()> TFormGlowny::OpenBulkOutput;
 std::function<void()> TFormGlowny::OpenElectronicCopyCheck;
+std::function<void()> TFormGlowny::OpenKsef;
+std::function<void()> TFormGlowny::OpenKsefReceived;
 
 namespace {
 

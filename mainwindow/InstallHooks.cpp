@@ -17,6 +17,7 @@
 #include "core/ProgramHooks.h"
 #include "core/Session.h"
 #include "core/ZmienneTekstowe.h"
+#include "ksef/Ksef.h"
 #include "mainwindow/DefinicjeHooks.h"
 #include "mainwindow/Glowny.h"
 #include "mainwindow/Konfiguracja.h"
@@ -74,6 +75,7 @@ void InstallProgramHooks()
     ListHooks().editPayment = EditOplata;
     TFormGlowny::OpenBulkOutput = [] { FormWydrukDokumentow()->exec(); };
     TFormGlowny::OpenElectronicCopyCheck = [] { FormKopiaElektronicznaWeryfikacja()->exec(); };
+    TFormGlowny::OpenKsef = [] { FormKsef()->exec(); };
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;

@@ -71,14 +71,7 @@ QMap<QString, QByteArray> unzip(const QString& path)
 // One of sample 1 turned into a purchase: issued by 1111111111 to us, today.
 QByteArray purchase(const QString& number)
 {
-    QTemporaryDir tmp;
-    QByteArray xml = readFile(CopySample(tmp.path(), QStringLiteral("FA_3_Przykład_1.xml"), number));
-    xml.replace("<NIP>9999999999</NIP>", "<NIP>X</NIP>")
-        .replace("<NIP>1111111111</NIP>", "<NIP>9999999999</NIP>")
-        .replace("<NIP>X</NIP>", "<NIP>1111111111</NIP>")
-        .replace("<P_1>2026-02-15</P_1>",
-                 "<P_1>" + QDate::currentDate().toString(Qt::ISODate).toLatin1() + "</P_1>");
-    return xml;
+    return PurchaseXml(number);
 }
 
 TKsefInvoiceQueryFilters lastMonth(int subjectType)

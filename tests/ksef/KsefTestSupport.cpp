@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
 
@@ -183,6 +184,31 @@ QString TKsefStub::Seed(const QByteArray& invoiceXml)
         .object()
         .value(QStringLiteral("ksefNumber"))
         .toString();
+}
+
+QStringList TKsefStub::SeedMany(const QByteArray& invoiceXml, int count)
+{
+    QStringList numbers;
+    const QJsonArray a = QJsonDocument::fromJson(
+                             Control("POST", QStringLiteral("/_stub/seed?count=%1").arg(count), invoiceXml))
+                             .object()
+                             .value(QStringLiteral("ksefNumbers"))
+                             .toArray();
+    for (const QJsonValue& v : a)
+        numbers << v.toString();
+    return numbers;
+}
+
+QByteArray PurchaseXml(const QString& number, const QString& sellerNip, const QString& buyerNip,
+                       const QDate& issueDate)
+{
+    QTemporaryDir tmp;
+    QByteArray xml = ReadBytes(CopySample(tmp.path(), QStringLiteral("FA_3_Przykład_1.xml"), number));
+    xml.replace("<NIP>9999999999</NIP>", "<NIP>X</NIP>")
+        .replace("<NIP>1111111111</NIP>", "<NIP>" + buyerNip.toLatin1() + "</NIP>")
+        .replace("<NIP>X</NIP>", "<NIP>" + sellerNip.toLatin1() + "</NIP>")
+        .replace("<P_1>2026-02-15</P_1>", "<P_1>" + issueDate.toString(Qt::ISODate).toLatin1() + "</P_1>");
+    return xml;
 }
 
 int TKsefStub::Count(const QString& key)

@@ -4,9 +4,11 @@
 #include "tests/support/XmlSchemaCheck.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -63,6 +65,11 @@ private:
     QString m_caKey;
 };
 
+// Sample 1 of the ministry with the seller and buyer NIPs and the issue date replaced.
+QByteArray PurchaseXml(const QString& number, const QString& sellerNip = QStringLiteral("1111111111"),
+                       const QString& buyerNip = QStringLiteral("9999999999"),
+                       const QDate& issueDate = QDate::currentDate());
+
 class TKsefStub
 {
 public:
@@ -75,6 +82,8 @@ public:
     void Config(const QJsonObject& settings);
     void Fault(const QJsonObject& fault);
     QString Seed(const QByteArray& invoiceXml);
+    // Count copies numbered "<P_2>/1".."<P_2>/<count>"; their KSeF numbers.
+    QStringList SeedMany(const QByteArray& invoiceXml, int count);
     // How many requests the stand-in saw, keyed "POST /v2/sessions/online" with
     // reference numbers replaced by {ref}.
     int Count(const QString& key);

@@ -22,7 +22,8 @@ Test control (no authentication):
   POST /_stub/fault   {"match": "/path part", "method": "GET", "count": 1, "skip": 0,
                        "status": 429, "retryAfter": 1, "body": "...", "contentType": "...",
                        "drop": true, "truncate": true}
-  POST /_stub/seed    FA(3) XML of an invoice issued by someone else -> {"ksefNumber"}
+  POST /_stub/seed    FA(3) XML of an invoice issued by someone else -> {"ksefNumber", "ksefNumbers"};
+                      ?count=n stores n copies numbered "<P_2>/1".."<P_2>/n" (pages of received invoices)
   GET  /_stub/stats   request counts per "METHOD /path"
 """
 import argparse
@@ -247,11 +248,24 @@ class Handler(SessionRoutes, InvoiceRoutes, BaseHTTPRequestHandler):
         if path == "/_stub/stats" and method == "GET":
             return self.send_json(200, st.stats)
         if path == "/_stub/seed" and method == "POST":
-            inv = self.store_invoice(self.body, None, 0, "", False, None)
-            if inv["status"]["code"] != 200:
-                raise ApiError(400, 21405, inv["status"]["description"], inv["status"]["details"])
-            return self.send_json(200, {"ksefNumber": inv["ksefNumber"]})
+            numbers = []
+            for xml in self.seed_copies(self.body, int(self.query.get("count", 1))):
+                inv = self.store_invoice(xml, None, 0, "", False, None)
+                if inv["status"]["code"] != 200:
+                    raise ApiError(400, 21405, inv["status"]["description"], inv["status"]["details"])
+                numbers.append(inv["ksefNumber"])
+            return self.send_json(200, {"ksefNumber": numbers[0], "ksefNumbers": numbers})
         raise ApiError(404, 0, "Nieznane polecenie stanowiska.")
+
+    @staticmethod
+    def seed_copies(xml, count):
+        """The invoice as it is, or count copies numbered "<P_2>/1", "<P_2>/2"..."""
+        if count <= 1:
+            return [xml]
+        m = re.search(rb"<P_2>([^<]*)</P_2>", xml)
+        if m is None:
+            raise ApiError(400, 21405, "Błąd walidacji danych wejściowych.", ["Brak P_2"])
+        return [xml[:m.start(1)] + m.group(1) + b"/%d" % (i + 1) + xml[m.end(1):] for i in range(count)]
 
     # ------------------------------------------------------------ authentication
     def challenge(self):
