@@ -137,6 +137,10 @@ void TListWindow::buildUi()
     DBGrid1->installEventFilter(this);
     m_model = new TListModel(m_query.get(), m_statement, this);
     m_model->SetFormatter([this](const TQuery& q, int row, int fieldIndex, int role) -> QVariant {
+        if (CellData) {
+            const QVariant v = CellData(q, row, fieldIndex, role);
+            if (v.isValid()) return v;
+        }
         if (role == Qt::ForegroundRole && RowTextColor) {
             const QColor c = RowTextColor(q, row);
             if (c.isValid()) return c;

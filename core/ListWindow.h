@@ -9,6 +9,7 @@
 #include "core/ListStatement.h"
 
 #include <QColor>
+#include <QVariant>
 #include <functional>
 #include <memory>
 
@@ -54,6 +55,8 @@ public:
     // Row colours; an invalid colour keeps the standard drawing.
     std::function<QColor(const TQuery&, int row)> RowTextColor;
     std::function<QColor(const TQuery&, int row)> RowBackground;
+    // A cell's own data for a role (ticks, icons); invalid keeps the standard one.
+    std::function<QVariant(const TQuery&, int row, int fieldIndex, int role)> CellData;
     // Both date bounds of the list and whether the to-date starts checked.
     void SetDefaultDates(bool toDateChecked);
     // The two clicks on the first column the lists start with (issue date descending).

@@ -18,6 +18,7 @@
 #include "core/Session.h"
 #include "core/ZmienneTekstowe.h"
 #include "ksef/Ksef.h"
+#include "ksef/KsefPobrane.h"
 #include "mainwindow/DefinicjeHooks.h"
 #include "mainwindow/Glowny.h"
 #include "mainwindow/Konfiguracja.h"
@@ -76,6 +77,8 @@ void InstallProgramHooks()
     TFormGlowny::OpenBulkOutput = [] { FormWydrukDokumentow()->exec(); };
     TFormGlowny::OpenElectronicCopyCheck = [] { FormKopiaElektronicznaWeryfikacja()->exec(); };
     TFormGlowny::OpenKsef = [] { FormKsef()->exec(); };
+    TFormGlowny::OpenKsefReceived = [] { FormKsefPobrane()->exec(); };
+    TFormKsef::OpenReceived = TFormGlowny::OpenKsefReceived;
     // MikroTik sends report in the status bar's fourth panel.
     MikrotikSendHooks().statusText = [](const QString& text) {
         if (!FormGlowny || !FormGlowny->StatusPanels[3]) return;
