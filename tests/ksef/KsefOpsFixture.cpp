@@ -4,6 +4,7 @@
 #include "core/DbIni.h"
 #include "core/DialogPL.h"
 #include "core/MagazynBlob.h"
+#include "core/Operatorzy.h"
 #include "core/Podmioty.h"
 #include "core/ScrambleText.h"
 #include "core/Session.h"
@@ -29,6 +30,8 @@ void KsefOpsTest::SetUp()
     KsefReleaseState();
     CurrentPodmiotId = 0;
     OperatorId = 3;
+    m_savedRights = OperatorRightsLevel;
+    OperatorRightsLevel = 0;
     m_savedPrivate = PrivateFolder;
     m_savedExport = ExportFolder;
     m_savedStart = KsefStartDate;
@@ -94,6 +97,7 @@ void KsefOpsTest::TearDown()
     KsefStartDate = m_savedStart;
     CurrentPodmiotId = 0;
     OperatorId = 0;
+    OperatorRightsLevel = m_savedRights;
     DbTest::TearDown();
 }
 
@@ -235,6 +239,14 @@ int KsefOpsTest::AddFvk(int fv, const QString& number, bool buyerData)
             {QStringLiteral("FVKP_STAWKAVAT_TXT"), QStringLiteral("23%")},
             {QStringLiteral("FVKP_STAWKAVAT_TXT_PO"), QStringLiteral("23%")}});
     return k;
+}
+
+QStringList KsefOpsTest::Texts() const
+{
+    QStringList out;
+    for (const TMD::Shown& s : TMD::Recorded())
+        out << s.text;
+    return out;
 }
 
 QString KsefOpsTest::Text(const QString& sql, const TArgs& args) const

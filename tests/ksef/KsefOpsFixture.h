@@ -7,6 +7,7 @@
 #include "tests/support/TestDb.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 #include <utility>
@@ -43,6 +44,9 @@ protected:
     // A correction of Fv: of its line's quantity, or of the buyer's data only.
     int AddFvk(int fv, const QString& number, bool buyerData);
 
+    // The texts of the messages shown (recorded by the message box's hook).
+    QStringList Texts() const;
+
     QString Text(const QString& sql, const TArgs& args = {}) const;
     int Int(const QString& sql, const TArgs& args = {}) const;
     // The folder of this test's files, with a trailing separator (the export folder).
@@ -63,4 +67,5 @@ private:
     QString m_savedExport;
     QString m_savedStart;
     QByteArray m_savedBaseUrl;
+    int m_savedRights = 0;
 };

@@ -36,8 +36,6 @@ protected:
     {
         KsefOpsTest::SetUp();
         if (HasFatalFailure()) return;
-        m_savedRights = OperatorRightsLevel;
-        OperatorRightsLevel = 0;
         KsefReceivedWaits() = TKsefReceivedWaits{0, 0};
         // Company 1 as the settings keep it (its row mirrors them), first in the company box.
         WriteIniString(0, QStringLiteral("U_Skrot"), QStringLiteral("ORX"));
@@ -47,7 +45,6 @@ protected:
     }
     void TearDown() override
     {
-        OperatorRightsLevel = m_savedRights;
         KsefReceivedWaits() = TKsefReceivedWaits{};
         TFormKsefPobrane::Now = nullptr;
         KsefOpsTest::TearDown();
@@ -64,15 +61,7 @@ protected:
             ASSERT_EQ(m_stub.SeedMany(PurchaseXml(QStringLiteral("ZAK")), bought).size(), bought);
         }
     }
-    QStringList Texts() const
-    {
-        QStringList out;
-        for (const TMD::Shown& s : TMD::Recorded())
-            out << s.text;
-        return out;
-    }
     int Rows() const { return Int(QStringLiteral("select count(*) from FvKsefPobrane")); }
-    int m_savedRights = 0;
 };
 
 TEST(KsefReceivedRules, FetchPeriodStartsThirtyDaysBackButNeverBeforeKsef)
