@@ -251,6 +251,8 @@ void TFormKsef::Refresh(int ksefIndex)
     QKsef->Close();
     QKsef->Open();
     if (keep) QKsef->Locate(QStringLiteral("KSEF_INDEX"), keep);
+    // The grid's own selection follows, so a late sync of the view cannot move the log back to its first row.
+    if (QKsef->RecNo() > 0) DBGrid1->selectRow(QKsef->RecNo() - 1);
 }
 
 void TFormKsef::TitleClick(int column)
