@@ -201,7 +201,7 @@ void TFormFvLista::Korekta(bool zero)
 void TFormFvLista::PokazKarte()
 {
     const int user = FieldInt(QStringLiteral("FV_INDEXUSER"));
-    if (!ListHooks().showUserCard) return ListFunctionNotAvailable(QStringLiteral("Karta użytkownika"));
+    if (!ListHooks().showUserCard) return ShowNotAvailable(QStringLiteral("Karta użytkownika"));
     ListHooks().showUserCard(user);
     Reread();
 }
@@ -209,8 +209,7 @@ void TFormFvLista::PokazKarte()
 void TFormFvLista::EksportMkrp()
 {
     Reread();
-    if (!ListHooks().exportMkrp)
-        return ListFunctionNotAvailable(QStringLiteral("Eksport faktur w formacie MKRP"));
+    if (!ListHooks().exportMkrp) return ShowNotAvailable(QStringLiteral("Eksport faktur w formacie MKRP"));
     ListHooks().exportMkrp(QStringLiteral("FS"), IdWhere());
 }
 

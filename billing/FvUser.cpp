@@ -382,12 +382,12 @@ void TFormFvUser::Wezwanie()
         return;
     }
     // The call is for this window's subscriber, whatever the main grid shows.
-    if (!ListHooks().paymentCall) return ListFunctionNotAvailable(QStringLiteral("Wezwanie do zapłaty"));
+    if (!ListHooks().paymentCall) return ShowNotAvailable(QStringLiteral("Wezwanie do zapłaty"));
     ListHooks().paymentCall(UserIndex);
 }
 
 void TFormFvUser::NotaOdsetkowa()
 {
-    if (!ListHooks().interestNotes) return ListFunctionNotAvailable(QStringLiteral("Nota odsetkowa"));
+    if (!ListHooks().interestNotes) return ShowNotAvailable(QStringLiteral("Nota odsetkowa"));
     ListHooks().interestNotes(UserIndex);
 }

@@ -18,13 +18,6 @@ TListHooks& ListHooks()
     return hooks;
 }
 
-void ListFunctionNotAvailable(const QString& caption)
-{
-    TMD::MessageDlg(QStringLiteral("Funkcja \"") + caption +
-                        QStringLiteral("\" nie jest jeszcze dostępna w tej wersji programu."),
-                    mtInformation, mbOK);
-}
-
 QString ListPrinterName(bool pdf)
 {
     return ReadIniString(OperatorId, pdf ? QStringLiteral("DrukarkaPDF") : QStringLiteral("DrukarkaPapier"),
@@ -84,13 +77,13 @@ void PrintListedInvoice(int fvIndex, bool pdf, bool duplicate, const QString& du
 void PrintListedCorrection(int fvkIndex, bool pdf)
 {
     DocumentQrFiles('K', fvkIndex);
-    if (!ListHooks().printCorrection) return ListFunctionNotAvailable(QStringLiteral("Wydruk korekty"));
+    if (!ListHooks().printCorrection) return ShowNotAvailable(QStringLiteral("Wydruk korekty"));
     ListHooks().printCorrection(fvkIndex, ListPrinterName(pdf), pdf);
 }
 
 void PrintListedDemand(int pzIndex, bool pdf)
 {
-    if (!ListHooks().printDemand) return ListFunctionNotAvailable(QStringLiteral("Wydruk polecenia zapłaty"));
+    if (!ListHooks().printDemand) return ShowNotAvailable(QStringLiteral("Wydruk polecenia zapłaty"));
     ListHooks().printDemand(pzIndex, ListPrinterName(pdf), pdf);
 }
 

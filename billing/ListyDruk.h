@@ -2,6 +2,8 @@
 // Printing and e-mailing one document from the lists, and the hooks to the
 // parts the lists call that live elsewhere (or are not in this version yet):
 // an unset hook tells the operator the function is not available.
+#include "core/DialogPL.h"
+
 #include <QString>
 #include <functional>
 
@@ -23,9 +25,6 @@ struct TListHooks
     std::function<void(int userIndex)> showUserCard;
 };
 TListHooks& ListHooks();
-
-// The "not available yet" message of a missing hook.
-void ListFunctionNotAvailable(const QString& caption);
 
 // "DrukarkaPapier" or "DrukarkaPDF" of the operator.
 QString ListPrinterName(bool pdf);

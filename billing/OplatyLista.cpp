@@ -143,7 +143,7 @@ void TFormOplatyLista::AfterShow()
 void TFormOplatyLista::Edytuj()
 {
     const int key = CurrentKey();
-    if (!ListHooks().editPayment) return ListFunctionNotAvailable(QStringLiteral("Edycja wpłaty"));
+    if (!ListHooks().editPayment) return ShowNotAvailable(QStringLiteral("Edycja wpłaty"));
     EditListedPayment(key, [key] { return ListHooks().editPayment(key); });
     Reread();
 }
@@ -158,7 +158,7 @@ void TFormOplatyLista::Usun()
 
 void TFormOplatyLista::DrukujKP(bool pdf)
 {
-    if (!ListHooks().printCashReceipt) return ListFunctionNotAvailable(QStringLiteral("Wydruk KP"));
+    if (!ListHooks().printCashReceipt) return ShowNotAvailable(QStringLiteral("Wydruk KP"));
     ListHooks().printCashReceipt(CurrentKey(), ListPrinterName(pdf), pdf);
 }
 

@@ -93,5 +93,9 @@ public:
     static void ClearRecorded();
 };
 
+// "Funkcja "X" nie jest jeszcze dostępna w tej wersji programu.": a command
+// whose window comes with later work.
+void ShowNotAvailable(const QString& caption);
+
 // Makes TMD::MessageDlg show the Qt message box (the library of core's windows).
 void InstallMessageBox();

@@ -150,3 +150,10 @@ void TMD::ClearRecorded()
     std::lock_guard lock(g_recordMutex);
     g_recorded.clear();
 }
+
+void ShowNotAvailable(const QString& caption)
+{
+    TMD::MessageDlg(
+        QStringLiteral("Funkcja \"%1\" nie jest jeszcze dostępna w tej wersji programu.").arg(caption),
+        mtInformation, mbOK);
+}

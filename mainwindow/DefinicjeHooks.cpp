@@ -7,13 +7,6 @@ std::function<void(int)> EditInfraDevice;
 std::function<void(QWidget*)> SaveInfraGridState;
 std::function<void(QWidget*)> LoadInfraGridState;
 
-void ShowNotAvailable(const QString& caption)
-{
-    TMD::MessageDlg(
-        QStringLiteral("Funkcja \"%1\" nie jest jeszcze dostępna w tej wersji programu.").arg(caption),
-        mtInformation, mbOK);
-}
-
 bool PickTextVariableOrSay(const QString& kind, QString* token)
 {
     if (!PickTextVariable) {

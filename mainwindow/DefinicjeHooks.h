@@ -2,13 +2,12 @@
 // Entry points of windows that come with later work: the dictionaries window
 // and the device grid call them through these hooks. While a hook is unset
 // the operator is told the function is not available yet.
+#include "core/DialogPL.h"
+
 #include <QString>
 #include <functional>
 
 class QWidget;
-
-// "Funkcja "X" nie jest jeszcze dostępna w tej wersji programu."
-void ShowNotAvailable(const QString& caption);
 
 // The text-variable picker for a kind of list ("User", "Umowa", "Skrypty"):
 // true and the chosen token when the operator picked one.

@@ -41,9 +41,7 @@ QAction* TFormGlowny::addCommand(QMenu* menu, const QString& caption, std::funct
 
 void TFormGlowny::notAvailable(const QString& caption)
 {
-    TMD::MessageDlg(QStringLiteral("Funkcja \"") + caption +
-                        QStringLiteral("\" nie jest jeszcze dostępna w tej wersji programu."),
-                    mtInformation, mbOK);
+    ShowNotAvailable(caption);
 }
 
 QAction* TFormGlowny::MenuAction(const QString& path) const

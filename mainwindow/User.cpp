@@ -495,9 +495,7 @@ void TFormUser::openDocuments(const QString& what, const std::function<void(int)
 void TFormUser::notAvailable(const QString& what, int level)
 {
     if (level > 0 && RightDenied(level)) return;
-    TMD::MessageDlg(
-        QStringLiteral("Funkcja \"%1\" nie jest jeszcze dostępna w tej wersji programu.").arg(what),
-        mtInformation, mbOK);
+    ShowNotAvailable(what);
 }
 
 QString TFormUser::fieldText(const char* name) const

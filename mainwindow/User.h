@@ -92,6 +92,10 @@ public:
     TFrameSizeGrip* SizeGrip = nullptr;
 
     QMenu* PopupMenu1 = nullptr;
+
+    // A command whose window comes with later work: the rights check of its
+    // level first (0: none), then the not-available message.
+    void notAvailable(const QString& what, int level = 0);
     // The menu's items by caption.
     QAction* MenuItem(const QString& caption) const;
 
@@ -117,8 +121,6 @@ private:
     void tauronOrder();
     QString fieldText(const char* name) const;
     QString mainGridText(const char* name) const;
-    // A command whose window comes with later work.
-    void notAvailable(const QString& what, int level = 0);
     // One of the subscriber's document windows (rights level 3).
     void openDocuments(const QString& what, const std::function<void(int)>& opener);
 

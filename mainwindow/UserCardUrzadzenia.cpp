@@ -29,33 +29,9 @@ namespace {
 
 const QString kM = QStringLiteral("M_INDEX");
 
-TSpeedButtonEx* barButton(QHBoxLayout* bar, const char* name, const QString& caption,
-                          const QString& hint = {})
-{
-    auto* b = new TSpeedButtonEx(caption, bar->parentWidget());
-    b->setObjectName(QString::fromLatin1(name));
-    b->SetFlat(true);
-    b->SetHint(hint.isEmpty() ? caption : hint);
-    bar->addWidget(b);
-    bar->parentWidget()->setFixedHeight(std::max(bar->parentWidget()->height(), b->sizeHint().height() + 4));
-    return b;
-}
-
-QHBoxLayout* barOf(QWidget* grid)
-{
-    auto* bar = grid->parentWidget()->findChild<TThemedPanel*>();
-    return static_cast<QHBoxLayout*>(bar->layout());
-}
-
-QVariant cell(const TQuery& q, int row, const char* name)
-{
-    const TField* f = q.FindField(QLatin1String(name));
-    return f ? q.CellValue(row, f->Index()) : QVariant();
-}
-
 bool flag(const TQuery& q, int row, const char* name)
 {
-    return cell(q, row, name).toInt() == 1;
+    return RowCell(q, row, name).toInt() == 1;
 }
 
 // The history row's columns a restored device takes back.
@@ -89,17 +65,17 @@ void TUserCardUrzadzenia::buildDeviceButtons()
     QWidget* caption = GridCaptionBar(QStringLiteral("Urządzenia"), m_card->GripPanel1, nullptr);
     panelLayout->insertWidget(0, caption);
     auto* bar = static_cast<QHBoxLayout*>(caption->layout());
-    SpeedButtonEx8 = barButton(bar, "SpeedButtonEx8", QStringLiteral("Dodaj"));
-    SpeedButtonEx4 = barButton(bar, "SpeedButtonEx4", QStringLiteral("Edytuj"));
-    SpeedButtonEx7 = barButton(bar, "SpeedButtonEx7", QStringLiteral("Usuń"));
-    SpeedButtonEx9 = barButton(bar, "SpeedButtonEx9", QStringLiteral("Połącz"));
-    SpeedButtonEx47 =
-        barButton(bar, "SpeedButtonEx47", QStringLiteral("ONU"), QStringLiteral("Pokaż status ONU klienta"));
-    SpeedButtonEx49 = barButton(bar, "SpeedButtonEx49", QStringLiteral("ONU (B)"),
-                                QStringLiteral("Pokaż status ONU (B) klienta"));
-    SpeedButtonEx40 = barButton(bar, "SpeedButtonEx40", QStringLiteral("Historia"));
+    SpeedButtonEx8 = CaptionBarButton(bar, "SpeedButtonEx8", QStringLiteral("Dodaj"));
+    SpeedButtonEx4 = CaptionBarButton(bar, "SpeedButtonEx4", QStringLiteral("Edytuj"));
+    SpeedButtonEx7 = CaptionBarButton(bar, "SpeedButtonEx7", QStringLiteral("Usuń"));
+    SpeedButtonEx9 = CaptionBarButton(bar, "SpeedButtonEx9", QStringLiteral("Połącz"));
+    SpeedButtonEx47 = CaptionBarButton(bar, "SpeedButtonEx47", QStringLiteral("ONU"),
+                                       QStringLiteral("Pokaż status ONU klienta"));
+    SpeedButtonEx49 = CaptionBarButton(bar, "SpeedButtonEx49", QStringLiteral("ONU (B)"),
+                                       QStringLiteral("Pokaż status ONU (B) klienta"));
+    SpeedButtonEx40 = CaptionBarButton(bar, "SpeedButtonEx40", QStringLiteral("Historia"));
     SpeedButtonEx48 =
-        barButton(bar, "SpeedButtonEx48", QStringLiteral("..."), QStringLiteral("Opcje dodatkowe"));
+        CaptionBarButton(bar, "SpeedButtonEx48", QStringLiteral("..."), QStringLiteral("Opcje dodatkowe"));
 
     PopupMenuUrzadzenia = new QMenu(m_card);
     PopupMenuUrzadzenia->setObjectName(QStringLiteral("PopupMenuUrzadzenia"));
@@ -108,7 +84,7 @@ void TUserCardUrzadzenia::buildDeviceButtons()
     connect(PopupMenuUrzadzenia->addAction(QStringLiteral("Przenieś")), &QAction::triggered, this, [this] {
         m_card->RunGuarded([this] {
             if (RightDenied(2) || currentDevice() == 0) return;
-            notAvailable(QStringLiteral("Przenieś"));
+            m_card->notAvailable(QStringLiteral("Przenieś"));
         });
     });
     SetPopupMenu(SpeedButtonEx48, PopupMenuUrzadzenia);
@@ -123,10 +99,10 @@ void TUserCardUrzadzenia::buildDeviceButtons()
     on(SpeedButtonEx8, [this] { AddDevice(); });
     on(SpeedButtonEx4, [this] { EditDevice(); });
     on(SpeedButtonEx7, [this] { DeleteDevice(); });
-    on(SpeedButtonEx9, [this] { notAvailable(QStringLiteral("Połącz")); });
-    on(SpeedButtonEx47, [this] { notAvailable(QStringLiteral("Pokaż status ONU klienta")); });
-    on(SpeedButtonEx49, [this] { notAvailable(QStringLiteral("Pokaż status ONU (B) klienta")); });
-    on(SpeedButtonEx40, [this] { notAvailable(QStringLiteral("Historia zmian urządzenia")); });
+    on(SpeedButtonEx9, [this] { m_card->notAvailable(QStringLiteral("Połącz")); });
+    on(SpeedButtonEx47, [this] { m_card->notAvailable(QStringLiteral("Pokaż status ONU klienta")); });
+    on(SpeedButtonEx49, [this] { m_card->notAvailable(QStringLiteral("Pokaż status ONU (B) klienta")); });
+    on(SpeedButtonEx40, [this] { m_card->notAvailable(QStringLiteral("Historia zmian urządzenia")); });
     on(SpeedButtonEx48, [this] { PopupMenuBelow(SpeedButtonEx48); });
     connect(grid, &QTableView::doubleClicked, this,
             [this] { m_card->RunGuarded([this] { currentDevice() == 0 ? AddDevice() : EditDevice(); }); });
@@ -137,10 +113,10 @@ void TUserCardUrzadzenia::buildDeviceButtons()
 
 void TUserCardUrzadzenia::buildHistoryButtons()
 {
-    SpeedButtonEx44 =
-        barButton(barOf(m_card->Pages.GridMacHist), "SpeedButtonEx44", QStringLiteral("Przywróć"));
-    SpeedButtonEx45 =
-        barButton(barOf(m_card->Pages.GridMacHistUpdate), "SpeedButtonEx45", QStringLiteral("Przywróć"));
+    SpeedButtonEx44 = CaptionBarButton(CaptionBarOf(m_card->Pages.GridMacHist), "SpeedButtonEx44",
+                                       QStringLiteral("Przywróć"));
+    SpeedButtonEx45 = CaptionBarButton(CaptionBarOf(m_card->Pages.GridMacHistUpdate), "SpeedButtonEx45",
+                                       QStringLiteral("Przywróć"));
     SpeedButtonEx44->setEnabled(false);
     SpeedButtonEx45->setEnabled(false);
     connect(SpeedButtonEx44, &QToolButton::clicked, this,
@@ -162,7 +138,7 @@ void TUserCardUrzadzenia::styleGrid()
         };
         if (flag(q, row, "M_CZYDODACDOSKRYPTOW")) tint(BlendColors(Qt::blue, Qt::white, 2, 1));
         if (flag(q, row, "M_CZYDODACDOMT")) tint(BlendColors(Qt::darkRed, Qt::white, 3, 1));
-        if (flag(q, row, "M_CZYDODACDOINTRUXA") && cell(q, row, "M_INDEXINTRUX").toInt() != 0)
+        if (flag(q, row, "M_CZYDODACDOINTRUXA") && RowCell(q, row, "M_INDEXINTRUX").toInt() != 0)
             tint(BlendColors(Qt::darkGreen, Qt::white, 2, 1));
         const TQuery* user =
             m_card->QUserdb->Active() && !m_card->QUserdb->IsEmpty() ? m_card->QUserdb.get() : nullptr;
@@ -177,7 +153,7 @@ void TUserCardUrzadzenia::styleGrid()
 
         QVariant font;
         if (flag(q, row, "M_CZYZAZNACZONE")) font = QColor(Qt::red);
-        const QDate connected = cell(q, row, "M_DATAPODLACZENIA").toDate();
+        const QDate connected = RowCell(q, row, "M_DATAPODLACZENIA").toDate();
         if (!connected.isValid() || connected.year() <= 1 || connected > QDate::currentDate())
             font = BlendColors(Qt::gray, Qt::white, 1, 1);
         if (suspended) font = BlendColors(Qt::gray, Qt::white, 2, 3);
@@ -200,14 +176,6 @@ QString TUserCardUrzadzenia::logSuffix(int userIndex) const
         QStringLiteral("select concat(U_NRKLIENTA, :p1, left(vU_NazwiskoImie, 50), :p2) from vUserdb where "
                        "U_INDEX=:p3"),
         {QStringLiteral(" ("), QStringLiteral(") "), userIndex});
-}
-
-void TUserCardUrzadzenia::notAvailable(const QString& what, int level)
-{
-    if (level > 0 && RightDenied(level)) return;
-    TMD::MessageDlg(
-        QStringLiteral("Funkcja \"%1\" nie jest jeszcze dostępna w tej wersji programu.").arg(what),
-        mtInformation, mbOK);
 }
 
 void TUserCardUrzadzenia::CardShown()
@@ -240,7 +208,7 @@ void TUserCardUrzadzenia::SortByColumn(int column)
 void TUserCardUrzadzenia::AddDevice()
 {
     if (RightDenied(4)) return;
-    if (!OpenDeviceEditor) return notAvailable(QStringLiteral("Dodawanie nowego urządzenia"));
+    if (!OpenDeviceEditor) return m_card->notAvailable(QStringLiteral("Dodawanie nowego urządzenia"));
     if (OpenDeviceEditor(0, m_card->UserIndex) && Data) RefreshQueryToLastInsert(Data->QMac.get(), kM);
     m_card->PageControl1->setTabText(2, NotesTabCaption(CountUserNotes(m_card->UserIndex)));
 }
@@ -249,7 +217,7 @@ void TUserCardUrzadzenia::EditDevice()
 {
     const int m = currentDevice();
     if (m == 0) return;
-    if (!OpenDeviceEditor) return notAvailable(QStringLiteral("Edycja urządzenia"), 4);
+    if (!OpenDeviceEditor) return m_card->notAvailable(QStringLiteral("Edycja urządzenia"), 4);
     if (RightDenied(4)) return;
     if (OpenDeviceEditor(m, m_card->UserIndex) && Data) RefreshQuery(Data->QMac.get(), kM);
     m_card->PageControl1->setTabText(2, NotesTabCaption(CountUserNotes(m_card->UserIndex)));

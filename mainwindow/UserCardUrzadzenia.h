@@ -53,7 +53,6 @@ private:
     void styleGrid();
     int currentDevice() const;
     QString logSuffix(int userIndex) const;
-    void notAvailable(const QString& what, int level = 0);
 
     TFormUser* m_card;
 };

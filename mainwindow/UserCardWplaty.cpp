@@ -39,34 +39,9 @@ const QString kO = QStringLiteral("O_INDEX");
 const QString kPm = QStringLiteral("PM_INDEX");
 const QString kUfv = QStringLiteral("UFV_INDEX");
 
-// The caption bar above a card grid (the grid's block holds it).
-QHBoxLayout* barOf(QWidget* grid)
-{
-    auto* bar = grid->parentWidget()->findChild<TThemedPanel*>();
-    return static_cast<QHBoxLayout*>(bar->layout());
-}
-
-TSpeedButtonEx* barButton(QHBoxLayout* bar, const char* name, const QString& caption,
-                          const QString& hint = {})
-{
-    auto* b = new TSpeedButtonEx(caption, bar->parentWidget());
-    b->setObjectName(QString::fromLatin1(name));
-    b->SetFlat(true);
-    b->SetHint(hint.isEmpty() ? caption : hint);
-    bar->addWidget(b);
-    bar->parentWidget()->setFixedHeight(std::max(bar->parentWidget()->height(), b->sizeHint().height() + 4));
-    return b;
-}
-
 bool yes(const QString& question)
 {
     return TMD::MessageDlg(question, mtConfirmation, mbYes | mbNo) == mrYes;
-}
-
-QVariant cell(const TQuery& q, int row, const char* name)
-{
-    const TField* f = q.FindField(QLatin1String(name));
-    return f ? q.CellValue(row, f->Index()) : QVariant();
 }
 
 // Set and after today, or before today: a template date that makes the item idle.
@@ -122,27 +97,27 @@ TUserCardWplaty::TUserCardWplaty(TFormUser* card) : QObject(card), m_card(card)
 void TUserCardWplaty::buildPayments()
 {
     TCardGrid* payments = m_card->Pages.GridOplaty;
-    QHBoxLayout* bar = barOf(payments);
+    QHBoxLayout* bar = CaptionBarOf(payments);
     LabelWplaty = bar->parentWidget()->findChild<QLabel*>();
     LabelWplaty->installEventFilter(new TClickFilter(LabelWplaty, [this] {
         m_card->RunGuarded([this] { TMD::MessageDlg(LabelWplaty->toolTip(), mtInformation, mbOK); });
     }));
-    SpeedButtonEx14 = barButton(bar, "SpeedButtonEx14", QStringLiteral("Dodaj"));
-    SpeedButtonEx11 = barButton(bar, "SpeedButtonEx11", QStringLiteral("Edytuj"));
-    SpeedButtonEx13 = barButton(bar, "SpeedButtonEx13", QStringLiteral("Usuń"));
-    SpeedButtonEx30 = barButton(bar, "SpeedButtonEx30", QStringLiteral("Drukuj"));
-    SpeedButtonEx22 = barButton(bar, "SpeedButtonEx22", QStringLiteral("Drukuj PDF"));
-    SpeedButtonEx23 = barButton(bar, "SpeedButtonEx23", QStringLiteral("Email"),
-                                QStringLiteral("Wyślij wpłatę (KP) na email"));
+    SpeedButtonEx14 = CaptionBarButton(bar, "SpeedButtonEx14", QStringLiteral("Dodaj"));
+    SpeedButtonEx11 = CaptionBarButton(bar, "SpeedButtonEx11", QStringLiteral("Edytuj"));
+    SpeedButtonEx13 = CaptionBarButton(bar, "SpeedButtonEx13", QStringLiteral("Usuń"));
+    SpeedButtonEx30 = CaptionBarButton(bar, "SpeedButtonEx30", QStringLiteral("Drukuj"));
+    SpeedButtonEx22 = CaptionBarButton(bar, "SpeedButtonEx22", QStringLiteral("Drukuj PDF"));
+    SpeedButtonEx23 = CaptionBarButton(bar, "SpeedButtonEx23", QStringLiteral("Email"),
+                                       QStringLiteral("Wyślij wpłatę (KP) na email"));
     SpeedButtonEx31 =
-        barButton(bar, "SpeedButtonEx31", QStringLiteral("Lista"), QStringLiteral("Drukuj listę"));
+        CaptionBarButton(bar, "SpeedButtonEx31", QStringLiteral("Lista"), QStringLiteral("Drukuj listę"));
     SpeedButtonEx32 =
-        barButton(bar, "SpeedButtonEx32", QStringLiteral("Lista PDF"), QStringLiteral("Drukuj PDF"));
-    SpeedButtonEx36 = barButton(bar, "SpeedButtonEx36", QStringLiteral("Lista email"),
-                                QStringLiteral("Wyślij liste wpłat (KP) na email"));
-    SpeedButtonEx37 = barButton(bar, "SpeedButtonEx37", QStringLiteral("Książeczka opłat"));
-    SpeedButtonEx46 = barButton(bar, "SpeedButtonEx46", QStringLiteral("Księguj ponownie"),
-                                QStringLiteral("Ponowne ksiegowanie wpłaty"));
+        CaptionBarButton(bar, "SpeedButtonEx32", QStringLiteral("Lista PDF"), QStringLiteral("Drukuj PDF"));
+    SpeedButtonEx36 = CaptionBarButton(bar, "SpeedButtonEx36", QStringLiteral("Lista email"),
+                                       QStringLiteral("Wyślij liste wpłat (KP) na email"));
+    SpeedButtonEx37 = CaptionBarButton(bar, "SpeedButtonEx37", QStringLiteral("Książeczka opłat"));
+    SpeedButtonEx46 = CaptionBarButton(bar, "SpeedButtonEx46", QStringLiteral("Księguj ponownie"),
+                                       QStringLiteral("Ponowne ksiegowanie wpłaty"));
 
     const auto on = [this](TSpeedButtonEx* b, std::function<void()> action) {
         connect(b, &QToolButton::clicked, this, [this, action] { m_card->RunGuarded(action); });
@@ -162,10 +137,7 @@ void TUserCardWplaty::buildPayments()
     for (const char* c : {"Wszystkie", "Aktyalny rok", "Poprzedni rok"})
         connect(PopupMenuListaWplat->addAction(QString::fromUtf8(c)), &QAction::triggered, this, [this] {
             m_card->RunGuarded([] {
-                if (RightDenied(3)) return;
-                TMD::MessageDlg(QStringLiteral("Funkcja \"Lista wpłat\" nie jest jeszcze dostępna w tej "
-                                               "wersji programu."),
-                                mtInformation, mbOK);
+                if (!RightDenied(3)) ShowNotAvailable(QStringLiteral("Lista wpłat"));
             });
         });
     const auto listMenu = [this, on](TSpeedButtonEx* b, int mode) {
@@ -189,10 +161,7 @@ void TUserCardWplaty::buildPayments()
     listMenu(SpeedButtonEx32, 2);
     listMenu(SpeedButtonEx36, 3);
     on(SpeedButtonEx37, [] {
-        if (RightDenied(3)) return;
-        TMD::MessageDlg(QStringLiteral("Funkcja \"Książeczka opłat\" nie jest jeszcze dostępna w tej wersji "
-                                       "programu."),
-                        mtInformation, mbOK);
+        if (!RightDenied(3)) ShowNotAvailable(QStringLiteral("Książeczka opłat"));
     });
 
     PopupMenuKsiegowanie = new QMenu(m_card);
@@ -205,10 +174,10 @@ void TUserCardWplaty::buildPayments()
     on(SpeedButtonEx46, [this] { PopupMenuBelow(SpeedButtonEx46); });
 
     TCardGrid* tmpl = m_card->Pages.GridSzablon;
-    QHBoxLayout* tbar = barOf(tmpl);
-    SpeedButtonEx20 = barButton(tbar, "SpeedButtonEx20", QStringLiteral("Dodaj"));
-    SpeedButtonEx17 = barButton(tbar, "SpeedButtonEx17", QStringLiteral("Edytuj"));
-    SpeedButtonEx19 = barButton(tbar, "SpeedButtonEx19", QStringLiteral("Usuń"));
+    QHBoxLayout* tbar = CaptionBarOf(tmpl);
+    SpeedButtonEx20 = CaptionBarButton(tbar, "SpeedButtonEx20", QStringLiteral("Dodaj"));
+    SpeedButtonEx17 = CaptionBarButton(tbar, "SpeedButtonEx17", QStringLiteral("Edytuj"));
+    SpeedButtonEx19 = CaptionBarButton(tbar, "SpeedButtonEx19", QStringLiteral("Usuń"));
     on(SpeedButtonEx20, [this] { AddTemplateItem(); });
     on(SpeedButtonEx17, [this] { EditTemplateItem(); });
     on(SpeedButtonEx19, [this] { DeleteTemplateItem(); });
@@ -222,11 +191,11 @@ void TUserCardWplaty::buildPayments()
 
 void TUserCardWplaty::buildBulkPayments()
 {
-    QHBoxLayout* bar = barOf(m_card->Pages.GridPm);
-    SpeedButtonEx38 = barButton(bar, "SpeedButtonEx38", QStringLiteral("Zaksieguj"));
-    SpeedButtonEx42 = barButton(bar, "SpeedButtonEx42", QStringLiteral("Zaksięguj wszytkie"));
-    SpeedButtonEx43 = barButton(bar, "SpeedButtonEx43", QStringLiteral("Odksięguj"));
-    SpeedButtonEx39 = barButton(bar, "SpeedButtonEx39", QStringLiteral("Usuń"));
+    QHBoxLayout* bar = CaptionBarOf(m_card->Pages.GridPm);
+    SpeedButtonEx38 = CaptionBarButton(bar, "SpeedButtonEx38", QStringLiteral("Zaksieguj"));
+    SpeedButtonEx42 = CaptionBarButton(bar, "SpeedButtonEx42", QStringLiteral("Zaksięguj wszytkie"));
+    SpeedButtonEx43 = CaptionBarButton(bar, "SpeedButtonEx43", QStringLiteral("Odksięguj"));
+    SpeedButtonEx39 = CaptionBarButton(bar, "SpeedButtonEx39", QStringLiteral("Usuń"));
     const auto on = [this](TSpeedButtonEx* b, std::function<void()> action) {
         connect(b, &QToolButton::clicked, this, [this, action] { m_card->RunGuarded(action); });
     };
@@ -239,25 +208,25 @@ void TUserCardWplaty::buildBulkPayments()
 void TUserCardWplaty::styleGrids()
 {
     m_card->Pages.GridOplaty->SetRowStyle([](const TQuery& q, int row, int role) -> QVariant {
-        if (role == Qt::ForegroundRole && cell(q, row, "O_KWOTA").toDouble() < 0) return QColor(Qt::blue);
+        if (role == Qt::ForegroundRole && RowCell(q, row, "O_KWOTA").toDouble() < 0) return QColor(Qt::blue);
         return {};
     });
     m_card->Pages.GridSzablon->SetRowStyle([](const TQuery& q, int row, int role) -> QVariant {
-        const bool active = cell(q, row, "UFV_CZYAKTYWNA").toInt() != 0;
+        const bool active = RowCell(q, row, "UFV_CZYAKTYWNA").toInt() != 0;
         if (role == Qt::ForegroundRole) {
-            if (dateAfterToday(cell(q, row, "UFV_DATASTART")) ||
-                dateBeforeToday(cell(q, row, "UFV_DATAEND")) || !active)
+            if (dateAfterToday(RowCell(q, row, "UFV_DATASTART")) ||
+                dateBeforeToday(RowCell(q, row, "UFV_DATAEND")) || !active)
                 return QColor(Qt::lightGray);
             return {};
         }
-        if (cell(q, row, "UFV_CZYJEDNORAZOWA").toInt() == 1) {
+        if (RowCell(q, row, "UFV_CZYJEDNORAZOWA").toInt() == 1) {
             const QColor orange(0xFF, 0x80, 0x40);
             return active ? BlendColors(orange, Qt::white, 2, 1) : BlendColors(orange, Qt::white, 5, 1);
         }
         return {};
     });
     m_card->Pages.GridPm->SetRowStyle([](const TQuery& q, int row, int role) -> QVariant {
-        if (role == Qt::ForegroundRole && pmPosted(cell(q, row, "PM_DATAKSIEGOWANIA")))
+        if (role == Qt::ForegroundRole && pmPosted(RowCell(q, row, "PM_DATAKSIEGOWANIA")))
             return QColor(Qt::gray);
         return {};
     });
@@ -390,11 +359,7 @@ void TUserCardWplaty::RecalcTemplateItem()
 {
     TQuery* q = Data ? Data->QUserFvPozycje.get() : nullptr;
     if (!q || !q->Active() || q->IsEmpty()) return;
-    const auto amount = [q](const char* name) {
-        Amount4 a;
-        Amount4::tryParse(q->FieldByName(QLatin1String(name))->AsString(), a);
-        return a;
-    };
+    const auto amount = [q](const char* name) { return q->FieldByName(QLatin1String(name))->AsCurrency(); };
     const Amount4 factor = VatRateFactor(q->FieldByName(QStringLiteral("UFV_STAWKAVAT_TXT"))->AsString());
     const TGrossLineAmounts a =
         GrossLineAmounts(amount("UFV_CENABRUTTO"), amount("UFV_ILOSC"), amount("UFV_RABAT"), factor);
@@ -531,6 +496,7 @@ void TUserCardWplaty::UnpostPm()
 
 void TUserCardWplaty::DeletePm()
 {
+    if (RightDenied(2)) return;
     const int pm = currentPm();
     if (pm == 0) return;
     if (!yes(QStringLiteral("Czy usunąć wybrną pozycję?"))) return;

@@ -145,6 +145,30 @@ QWidget* GridCaptionBar(const QString& caption, QWidget* parent, QVBoxLayout* in
     return bar;
 }
 
+QHBoxLayout* CaptionBarOf(QWidget* grid)
+{
+    auto* bar = grid->parentWidget()->findChild<TThemedPanel*>();
+    return static_cast<QHBoxLayout*>(bar->layout());
+}
+
+TSpeedButtonEx* CaptionBarButton(QHBoxLayout* bar, const char* name, const QString& caption,
+                                 const QString& hint)
+{
+    auto* b = new TSpeedButtonEx(caption, bar->parentWidget());
+    b->setObjectName(QString::fromLatin1(name));
+    b->SetFlat(true);
+    b->SetHint(hint.isEmpty() ? caption : hint);
+    bar->addWidget(b);
+    bar->parentWidget()->setFixedHeight(std::max(bar->parentWidget()->height(), b->sizeHint().height() + 4));
+    return b;
+}
+
+QVariant RowCell(const TQuery& query, int row, const char* field)
+{
+    const TField* f = query.FindField(QLatin1String(field));
+    return f ? query.CellValue(row, f->Index()) : QVariant();
+}
+
 namespace {
 
 std::vector<TQueryColumn> cols(std::initializer_list<std::pair<const char*, const char*>> list)

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+class QHBoxLayout;
 class QLabel;
 class QVBoxLayout;
 class TDbText;
@@ -63,6 +64,13 @@ private:
 
 // A caption bar above a grid, with room for the tab's buttons.
 QWidget* GridCaptionBar(const QString& caption, QWidget* parent, QVBoxLayout* into);
+// The caption bar of a grid made by the card's pages, and a flat command
+// button added to such a bar.
+QHBoxLayout* CaptionBarOf(QWidget* grid);
+TSpeedButtonEx* CaptionBarButton(QHBoxLayout* bar, const char* name, const QString& caption,
+                                 const QString& hint = {});
+// One cell of a dataset's row by column name (invalid when there is no such column).
+QVariant RowCell(const TQuery& query, int row, const char* field);
 
 std::vector<TQueryColumn> DeviceGridColumns();
 std::vector<TQueryColumn> TemplateGridColumns();

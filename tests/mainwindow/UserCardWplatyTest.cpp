@@ -245,3 +245,19 @@ TEST_F(UserCardWplatyTest, RemovedDeviceComesBackUnderItsKeyUnlessTheKeyIsTaken)
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Urządzenie istnieje w bazie. Nie można przywrócić.")});
     EXPECT_EQ(S()->GetQueryValueAsInteger(QStringLiteral("select count(*) from Mac")), 1);
 }
+
+TEST_F(UserCardWplatyTest, DeletingABankLineNeedsLevelTwo)
+{
+    const int pm = addPm("25.00", QDate(2026, 3, 2));
+    showCard(3);
+    OperatorRightsLevel = 3;
+    QTest::mouseClick(m_card->Wplaty->SpeedButtonEx39, Qt::LeftButton);
+    EXPECT_EQ(messages(), QStringList{RightDeniedMessage(2)});
+    EXPECT_FALSE(S()->IsQueryEmpty(QStringLiteral("select 1 from PlatnosciMasowe where PM_INDEX=:p1"), {pm}));
+
+    OperatorRightsLevel = 2;
+    TMD::ClearRecorded();
+    QTest::mouseClick(m_card->Wplaty->SpeedButtonEx39, Qt::LeftButton);
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Czy usunąć wybrną pozycję?")});
+    EXPECT_TRUE(S()->IsQueryEmpty(QStringLiteral("select 1 from PlatnosciMasowe where PM_INDEX=:p1"), {pm}));
+}
